@@ -1,0 +1,69 @@
+#include "platform/sim/sim_platform.h"
+
+#include <cstdlib>
+
+#include "platform/host_platform.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+
+#include "platform/linux/terminal_dialog.h"
+#endif
+
+namespace ostrel {
+namespace {
+
+// The wait after binding each video device, before its properties are read.
+constexpr uint32_t kDeviceSettleMs = 300;
+
+}  // namespace
+
+SimPlatform::SimPlatform(std::unique_ptr<Platform> host, const sim::WorldFile& world)
+    : host_(std::move(host)), world_(world), startMs_(host_->MonotonicMs()) {}
+
+void SimPlatform::SleepMs(uint32_t milliseconds) {
+  host_->SleepMs(static_cast<uint32_t>(milliseconds * world_.TimeScale()));
+}
+
+uint64_t SimPlatform::MonotonicMs() {
+  return static_cast<uint64_t>(static_cast<double>(host_->MonotonicMs() - startMs_) /
+                               world_.TimeScale());
+}
+
+std::vector<std::string> SimPlatform::VideoDevicePaths() {
+  std::vector<std::string> paths;
+  for (const auto& camera : world_.Cameras()) {
+    SleepMs(kDeviceSettleMs);
+    paths.push_back(camera.devicePath.substr(0, 256));
+  }
+  return paths;
+}
+
+std::optional<std::vector<ImagingDevice>> SimPlatform::ImagingDevices() {
+  std::vector<ImagingDevice> list;
+  for (const auto& camera : world_.Cameras()) {
+    if (!camera.instanceId.empty()) list.push_back({camera.instanceId, camera.hardwareId});
+  }
+  return list;
+}
+
+void SimPlatform::EndProcessNow(int exitCode) {
+  host_->EndProcessNow(exitCode);
+  std::abort();  // not reached: the host ends the process
+}
+
+void SimPlatform::RunDialog(DialogHandler& handler) {
+#ifdef _WIN32
+  host_->RunDialog(handler);
+#else
+  // Drawn here rather than by the host, so that its timers follow the scaled clock.
+  linux_platform::TerminalDialog dialog(stdout, STDIN_FILENO, *this);
+  dialog.Run(handler);
+#endif
+}
+
+std::unique_ptr<Platform> CreatePlatform() {
+  return std::make_unique<SimPlatform>(CreateHostPlatform(), sim::WorldFile::Current());
+}
+
+}  // namespace ostrel

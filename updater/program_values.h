@@ -1,0 +1,30 @@
+// The program-wide values of one run, shared by the main, engine and supervision threads.
+// Values polled across threads are atomics of the design's width with relaxed ordering: the
+// same single stores and polled reads, without a data race.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace ostrel {
+
+constexpr int kDevicePathCount = 10;
+constexpr int kDevicePathBytes = 260;
+constexpr int kPartCount = 4;              // parts 1 to 4; entry 0 is unused
+constexpr uint32_t kPartImageBytes = 65536;
+constexpr int kNameChars = 256;
+
+extern std::atomic<int32_t> g_bShowWindow;
+extern std::atomic<int32_t> g_nExitCode;
+extern std::atomic<int32_t> g_bReadyToUpdate;
+extern std::atomic<int32_t> g_bEngineRunning;
+extern std::unique_ptr<char[][kDevicePathBytes]> g_szDevicePaths;
+extern std::unique_ptr<uint8_t[]> g_pPartImage[kPartCount + 1];
+extern int32_t g_nPartImageSize[kPartCount + 1];
+extern char16_t g_szPartBinName[kPartCount + 1][kNameChars];
+
+// Back to the start values a process begins with (a new run in the same process: tests).
+void ResetProgramValues();
+
+}  // namespace ostrel

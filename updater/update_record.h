@@ -1,0 +1,106 @@
+// The update record: the one object that holds all state of a run. It is the main dialog
+// object, shared by the window (or the silent run), the engine thread and the supervision
+// thread. Fields keep the design's names and widths; those polled across threads are atomic.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "outcome.h"
+#include "platform/platform.h"
+#include "program_values.h"
+#include "update_log.h"
+
+namespace ostrel {
+
+constexpr uint32_t kImageBufferBytes = 0x20000;
+constexpr int kSectionNameChars = 1000;
+
+// A control of the dialog the record is bound to.
+struct DialogControl {
+  int id;
+};
+
+class CVarnelCameraDlg {
+ public:
+  explicit CVarnelCameraDlg(Platform& platform);
+  CVarnelCameraDlg(const CVarnelCameraDlg&) = delete;
+  CVarnelCameraDlg& operator=(const CVarnelCameraDlg&) = delete;
+  ~CVarnelCameraDlg();
+
+  // The initialisation step of both runs; view is the window in the windowed run, nullptr
+  // in the silent run.
+  void InitSession(DialogView* view);
+  // The update step: the handler of timer 2457, called directly by the silent run.
+  void StartUpdate();
+
+  // Window operations; each does nothing in the silent run (g_bShowWindow = 0).
+  void SetControlText(int controlId, const std::u16string& text);
+  void SetStatus(const std::u16string& text) { SetControlText(kCtlStatus, text); }
+  void ShowStateBitmap(int bitmapId);
+  void SetProgressPosition(int position);
+  void EnableClose(bool enabled);
+  void StartUpdateTimer();
+  void KillUpdateTimer();
+
+  // One formatted message to the update log (dropped when the log is not open).
+  void WriteLog(std::u16string_view format, std::initializer_list<FormatArg> args = {}) {
+    m_pLogFile.Write(format, args);
+  }
+
+  // Platform services for the run's parts (detection, configuration, engines).
+  Platform& platform() { return platform_; }
+
+  // --- Fields, in the design's order ---
+  void* m_hIcon = nullptr;  // the window's icon, owned by the platform's view
+  std::atomic<uint8_t> m_nState{kStateIdle};
+  std::atomic<uint8_t> m_nProgress{0};
+  int32_t m_nImageSize = 0;
+  std::unique_ptr<uint8_t[]> m_pImage;
+  std::unique_ptr<ReadableFile> m_hImageFile;
+  uint32_t m_nBytesRead = 0;
+  std::atomic<int32_t> m_bFinished{0};
+  std::atomic<int32_t> m_bUpdating{0};
+  uint16_t m_wPid = 0;
+  uint16_t m_wVid = 0;
+  uint16_t m_wBcd = 0;
+  std::u16string m_strSettingIni;
+  std::u16string m_strLogPath;
+  UpdateLog m_pLogFile;
+  DialogControl m_progress{kCtlProgress};
+  DialogControl m_btnClose{kCtlClose};
+  int32_t m_nPidCount = 0;
+  char16_t m_szSectionNames[kSectionNameChars] = {};
+  std::unique_ptr<uint16_t[]> m_pPidList;
+  int32_t m_nPidIndex = -1;
+  char16_t m_szBinName[kNameChars] = {};
+  char16_t m_szAppDir[kNameChars] = {};
+  std::u16string m_strPidIni;
+  int32_t m_nChipVendor = 0;
+  std::u16string m_strImagePath;
+  int32_t m_bMultiImage = 0;
+  int32_t m_bRomMode = 0;
+
+  // m_nState in the low byte and m_nProgress in the high byte, as the silent run reports them.
+  uint16_t StateAndProgress() const {
+    return static_cast<uint16_t>(m_nState.load() | (m_nProgress.load() << 8));
+  }
+
+  // A path inside the program directory: m_szAppDir, the separator, then the parts joined
+  // with the separator.
+  std::u16string ProgramPath(std::initializer_list<std::u16string_view> parts) const;
+
+ private:
+  void SetStartValues();
+  // Fills m_szAppDir from the program file's path; false when it does not fit.
+  bool TakeProgramDirectory();
+  // Detection and firmware choice, the end of the initialisation step.
+  void DetectCameraAndFirmware();
+
+  Platform& platform_;
+  DialogView* view_ = nullptr;
+};
+
+}  // namespace ostrel
