@@ -1,0 +1,52 @@
+#include "scratch_dir.h"
+
+#include <atomic>
+#include <filesystem>
+#include <random>
+
+#include "fs/file_io.h"
+
+namespace ostrel::testing {
+namespace {
+
+std::filesystem::path NativePath(const std::u16string& path) {
+  return std::filesystem::path(path);
+}
+
+}  // namespace
+
+ScratchDir::ScratchDir() {
+  static std::atomic<unsigned> counter{0};
+  std::random_device random;
+  const auto base = std::filesystem::temp_directory_path() /
+                    ("ostrel-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
+  std::filesystem::create_directories(base);
+  path_ = base.u16string();
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(NativePath(path_), ignored);
+}
+
+std::u16string ScratchDir::File(const std::u16string& relative) const {
+  return (NativePath(path_) / NativePath(relative)).u16string();
+}
+
+void ScratchDir::MakeFolder(const std::u16string& relative) const {
+  std::filesystem::create_directories(NativePath(File(relative)));
+}
+
+void ScratchDir::WriteFile(const std::u16string& relative, const std::string& bytes) const {
+  fs::WriteWholeFile(File(relative), bytes);
+}
+
+std::string ScratchDir::ReadFile(const std::u16string& relative) const {
+  return fs::ReadWholeFile(File(relative)).value_or(std::string());
+}
+
+bool ScratchDir::Exists(const std::u16string& relative) const {
+  return std::filesystem::exists(NativePath(File(relative)));
+}
+
+}  // namespace ostrel::testing
