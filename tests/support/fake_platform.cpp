@@ -142,14 +142,14 @@ uint32_t FakePlatform::GetProfileSectionNames(const std::u16string& path, char16
   return profile::GetSectionNames(path, buffer, size);
 }
 
-uint32_t FakePlatform::GetProfileString(const std::u16string& path, const std::u16string& section,
+uint32_t FakePlatform::ReadProfileString(const std::u16string& path, const std::u16string& section,
                                         const std::u16string& key,
                                         const std::u16string& defaultValue, char16_t* buffer,
                                         uint32_t size) {
   return profile::GetString(path, section, key, defaultValue, buffer, size);
 }
 
-bool FakePlatform::WriteProfileString(const std::u16string& path, const std::u16string& section,
+bool FakePlatform::WriteProfileValue(const std::u16string& path, const std::u16string& section,
                                       const std::u16string& key, const std::u16string& value) {
   return profile::WriteString(path, section, key, value);
 }

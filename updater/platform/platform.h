@@ -89,10 +89,10 @@ class Platform {
   // --- profile files (the private-profile functions' rules) ---
   virtual uint32_t GetProfileSectionNames(const std::u16string& path, char16_t* buffer,
                                           uint32_t size) = 0;
-  virtual uint32_t GetProfileString(const std::u16string& path, const std::u16string& section,
+  virtual uint32_t ReadProfileString(const std::u16string& path, const std::u16string& section,
                                     const std::u16string& key, const std::u16string& defaultValue,
                                     char16_t* buffer, uint32_t size) = 0;
-  virtual bool WriteProfileString(const std::u16string& path, const std::u16string& section,
+  virtual bool WriteProfileValue(const std::u16string& path, const std::u16string& section,
                                   const std::u16string& key, const std::u16string& value) = 0;
 
   // --- files ---

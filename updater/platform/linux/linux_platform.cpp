@@ -110,14 +110,14 @@ uint32_t LinuxPlatform::GetProfileSectionNames(const std::u16string& path, char1
   return profile::GetSectionNames(path, buffer, size);
 }
 
-uint32_t LinuxPlatform::GetProfileString(const std::u16string& path, const std::u16string& section,
+uint32_t LinuxPlatform::ReadProfileString(const std::u16string& path, const std::u16string& section,
                                          const std::u16string& key,
                                          const std::u16string& defaultValue, char16_t* buffer,
                                          uint32_t size) {
   return profile::GetString(path, section, key, defaultValue, buffer, size);
 }
 
-bool LinuxPlatform::WriteProfileString(const std::u16string& path, const std::u16string& section,
+bool LinuxPlatform::WriteProfileValue(const std::u16string& path, const std::u16string& section,
                                        const std::u16string& key, const std::u16string& value) {
   return profile::WriteString(path, section, key, value);
 }

@@ -25,10 +25,10 @@ class LinuxPlatform : public Platform {
   std::tm LocalTime() override;
   uint32_t GetProfileSectionNames(const std::u16string& path, char16_t* buffer,
                                   uint32_t size) override;
-  uint32_t GetProfileString(const std::u16string& path, const std::u16string& section,
+  uint32_t ReadProfileString(const std::u16string& path, const std::u16string& section,
                             const std::u16string& key, const std::u16string& defaultValue,
                             char16_t* buffer, uint32_t size) override;
-  bool WriteProfileString(const std::u16string& path, const std::u16string& section,
+  bool WriteProfileValue(const std::u16string& path, const std::u16string& section,
                           const std::u16string& key, const std::u16string& value) override;
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::u16string& path) override;
   bool WriteWholeFile(const std::u16string& path, const std::string& bytes) override;

@@ -26,14 +26,14 @@ class SimPlatform : public Platform {
                                   uint32_t size) override {
     return host_->GetProfileSectionNames(path, buffer, size);
   }
-  uint32_t GetProfileString(const std::u16string& path, const std::u16string& section,
+  uint32_t ReadProfileString(const std::u16string& path, const std::u16string& section,
                             const std::u16string& key, const std::u16string& defaultValue,
                             char16_t* buffer, uint32_t size) override {
-    return host_->GetProfileString(path, section, key, defaultValue, buffer, size);
+    return host_->ReadProfileString(path, section, key, defaultValue, buffer, size);
   }
-  bool WriteProfileString(const std::u16string& path, const std::u16string& section,
+  bool WriteProfileValue(const std::u16string& path, const std::u16string& section,
                           const std::u16string& key, const std::u16string& value) override {
-    return host_->WriteProfileString(path, section, key, value);
+    return host_->WriteProfileValue(path, section, key, value);
   }
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::u16string& path) override {
     return host_->OpenFileForReading(path);

@@ -1,0 +1,54 @@
+// Present devices of the imaging class through SetupAPI: instance id and first hardware id.
+#include <windows.h>
+// Declarations of the configuration manager follow windows.h.
+#include <cfgmgr32.h>
+#include <setupapi.h>
+
+#include <vector>
+
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/wide.h"
+
+namespace ostrel::win32 {
+namespace {
+
+const GUID kImagingDeviceClass = {0x6BDD1FC6, 0x810F, 0x11D0, {0xBE, 0xC7, 0x08, 0x00, 0x2B, 0xE2, 0x09, 0x2F}};
+
+// The first string of the hardware-id list; empty when the list cannot be read.
+std::u16string FirstHardwareId(HDEVINFO list, SP_DEVINFO_DATA& device) {
+  DWORD size = 0;
+  SetupDiGetDeviceRegistryPropertyW(list, &device, SPDRP_HARDWAREID, nullptr, nullptr, 0, &size);
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return {};
+  std::vector<BYTE> buffer;
+  for (;;) {
+    buffer.assign(size + sizeof(wchar_t) * 2, 0);  // room for the terminators, whatever comes
+    if (SetupDiGetDeviceRegistryPropertyW(list, &device, SPDRP_HARDWAREID, nullptr, buffer.data(),
+                                          size, &size)) {
+      break;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};
+  }
+  return FromWide(std::wstring(reinterpret_cast<const wchar_t*>(buffer.data())));
+}
+
+}  // namespace
+
+std::optional<std::vector<ImagingDevice>> ListImagingDevices() {
+  const HDEVINFO list = SetupDiGetClassDevsW(&kImagingDeviceClass, nullptr, nullptr, DIGCF_PRESENT);
+  if (list == INVALID_HANDLE_VALUE) return std::nullopt;
+  // An enumeration error ends the list where it stands: the devices before it are still
+  // judged, and identification ignores the error itself.
+  std::vector<ImagingDevice> devices;
+  for (DWORD index = 0;; ++index) {
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    if (!SetupDiEnumDeviceInfo(list, index, &device)) break;
+    wchar_t instanceId[MAX_PATH] = {};
+    CM_Get_Device_IDW(device.DevInst, instanceId, MAX_PATH, 0);
+    devices.push_back({FromWide(std::wstring(instanceId)), FirstHardwareId(list, device)});
+  }
+  SetupDiDestroyDeviceInfoList(list);
+  return devices;
+}
+
+}  // namespace ostrel::win32
