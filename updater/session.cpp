@@ -25,6 +25,7 @@ void CVarnelCameraDlg::InitSession(DialogView* view) {
   }
   WriteLog(u"===================================%s=======\r\n", {timeStamp});
 
+  ReadPidList();
   DetectCameraAndFirmware();
 }
 

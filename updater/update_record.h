@@ -36,6 +36,23 @@ class CVarnelCameraDlg {
   // The update step: the handler of timer 2457, called directly by the silent run.
   void StartUpdate();
 
+  // Detection: stores the USB video devices' paths (at most ten) and returns their count.
+  int EnumerateVideoDevices();
+  // Reads the identity of the index-th stored device into m_wVid, m_wPid and m_wBcd when an
+  // imaging-class entry belongs to it; 1 when the list is unavailable, else 0.
+  int FindCameraIdentity(int index);
+
+  // Configuration: pid.ini's product-id list into m_nPidCount and m_pPidList.
+  void ReadPidList();
+  // The firmware of the index-th pid.ini section: 0 on success, 1 on failure.
+  int SelectFirmware(int index);
+  // Part n (1 to 4) of a per-part firmware: 1 when it counts as found, 0 when skipped.
+  int LoadPartImage(int n, const std::u16string& path);
+  // The chip vendor and image a boot-ROM camera is updated with: the last saved choice.
+  void ReadBootRomSettings();
+  // Saves the chip vendor (and, with one image, its file name) as the last choice.
+  void WriteBackSettings();
+
   // Window operations; each does nothing in the silent run (g_bShowWindow = 0).
   void SetControlText(int controlId, const std::u16string& text);
   void SetStatus(const std::u16string& text) { SetControlText(kCtlStatus, text); }
@@ -98,6 +115,12 @@ class CVarnelCameraDlg {
   bool TakeProgramDirectory();
   // Detection and firmware choice, the end of the initialisation step.
   void DetectCameraAndFirmware();
+  // Vendor id, product id and current version in the window.
+  void ShowIdentity();
+  // Reads the single image into m_pImage; false (reported) when it cannot be used.
+  bool LoadSingleImage();
+  // Starts the chip vendor's engine and, windowed, its supervision.
+  void StartEngine();
 
   Platform& platform_;
   DialogView* view_ = nullptr;

@@ -1,0 +1,73 @@
+#include "camera_identity.h"
+
+#include <algorithm>
+
+#include "hex4.h"
+#include "text/utf16.h"
+
+namespace ostrel {
+namespace {
+
+struct RomIdentity {
+  uint16_t vid;
+  uint16_t pid;
+  bool anyRelease;
+  uint16_t bcd;
+};
+
+constexpr RomIdentity kRomIdentities[] = {
+    {0x04FC, 0x2080, false, 0x0100}, {0x1BCF, 0x2082, false, 0x0100},
+    {0x1BCF, 0x0B01, false, 0x0100}, {0x0C45, 0x6362, true, 0},
+    {0x0BDA, 0x5821, true, 0},
+};
+
+constexpr size_t kVidAt = 8;
+constexpr size_t kPidAt = 17;
+constexpr size_t kRevAt = 26;
+
+}  // namespace
+
+bool IsUsbDevicePath(std::string_view devicePath) {
+  if (devicePath.size() < 7) return false;
+  const std::string_view bus = devicePath.substr(4, 3);
+  return bus == "usb" || bus == "USB";
+}
+
+std::u16string InstanceIdPiece(std::u16string_view instanceId) {
+  size_t start = 0;
+  for (int skipped = 0; skipped < 3; ++skipped) {
+    const size_t amp = instanceId.find(u'&', start);
+    if (amp == std::u16string_view::npos) return {};
+    start = amp + 1;
+  }
+  const size_t end = std::min(instanceId.find(u'&', start), instanceId.size());
+  std::u16string piece(instanceId.substr(start, end - start));
+  for (char16_t& c : piece) c = text::ToUpperAscii(c);
+  return piece;
+}
+
+bool DevicePathHoldsPiece(std::string_view devicePath, std::u16string_view piece) {
+  if (piece.empty()) return false;
+  const std::u16string path = text::Cp1252ToUtf16(devicePath);
+  const auto sameLetter = [](char16_t a, char16_t b) {
+    return text::ToUpperAscii(a) == text::ToUpperAscii(b);
+  };
+  return std::search(path.begin(), path.end(), piece.begin(), piece.end(), sameLetter) !=
+         path.end();
+}
+
+CameraIdentity ParseHardwareId(std::u16string_view hardwareId) {
+  char16_t fields[kRevAt + 4] = {};
+  std::copy_n(hardwareId.begin(), std::min(hardwareId.size(), std::size(fields)), fields);
+  return {ParseHex4(fields + kVidAt), ParseHex4(fields + kPidAt), ParseHex4(fields + kRevAt)};
+}
+
+bool IsBootRomIdentity(const CameraIdentity& identity) {
+  return std::any_of(std::begin(kRomIdentities), std::end(kRomIdentities),
+                     [&](const RomIdentity& rom) {
+                       return rom.vid == identity.vid && rom.pid == identity.pid &&
+                              (rom.anyRelease || rom.bcd == identity.bcd);
+                     });
+}
+
+}  // namespace ostrel
