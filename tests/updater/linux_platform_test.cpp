@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "hex4.h"
+#include "platform/linux/linux_platform.h"
+#include "platform/linux/sysfs_devices.h"
+#include "scratch_dir.h"
+#include "text/utf16.h"
+
+namespace ostrel::linux_platform {
+namespace {
+
+using ostrel::testing::ScratchDir;
+namespace stdfs = std::filesystem;
+
+void Attribute(const stdfs::path& folder, const std::string& name, const std::string& value) {
+  stdfs::create_directories(folder);
+  std::ofstream(folder / name) << value << "\n";
+}
+
+// A sysfs tree: video0 and video1 on one USB camera interface, video2 on a non-USB device.
+class SysfsTree {
+ public:
+  SysfsTree() : root_(stdfs::path(dir_.Path())) {
+    const auto camera = root_ / "devices/pci0000:00/usb1/1-2";
+    Attribute(camera, "idVendor", "0408");
+    Attribute(camera, "idProduct", "2a1f");
+    Attribute(camera, "bcdDevice", "0105");
+    Attribute(camera / "1-2:1.0", "bInterfaceNumber", "00");
+    const auto other = root_ / "devices/platform/vivid.0";
+    stdfs::create_directories(other);
+    Link("video0", camera / "1-2:1.0");
+    Link("video1", camera / "1-2:1.0");
+    Link("video2", other);
+  }
+  std::string Root() const { return root_.string(); }
+
+ private:
+  void Link(const std::string& node, const stdfs::path& target) {
+    const auto folder = root_ / "class/video4linux" / node;
+    stdfs::create_directories(folder);
+    stdfs::create_directory_symlink(target, folder / "device");
+  }
+  ScratchDir dir_;
+  stdfs::path root_;
+};
+
+TEST(SysfsDevices, UsbCameraGetsWindowsFormPathAndIdsThatIdentifyIt) {
+  SysfsTree tree;
+  const auto devices = ListVideoDevices(tree.Root());
+  ASSERT_EQ(devices.size(), 2u);  // video1 is the same interface as video0
+  const auto& camera = devices[0];
+  EXPECT_EQ(camera.devicePath.substr(0, 34), "\\\\?\\usb#vid_0408&pid_2a1f&mi_00#6&");
+  EXPECT_EQ(camera.devicePath.substr(4, 3), "usb");
+  const std::u16string id = camera.imaging.instanceId;
+  EXPECT_EQ(id.substr(0, 30), u"USB\\VID_0408&PID_2A1F&MI_00\\6&");
+  // The fourth &-piece of the instance id stands, in lower case, in the device path.
+  const std::u16string piece = id.substr(30, 8);
+  std::string lowerPiece = text::Utf16ToUtf8(piece);
+  for (char& c : lowerPiece) c = static_cast<char>(std::tolower(c));
+  EXPECT_NE(camera.devicePath.find("&" + lowerPiece + "&"), std::string::npos);
+  const std::u16string hardwareId = camera.imaging.firstHardwareId;
+  EXPECT_EQ(hardwareId, u"USB\\VID_0408&PID_2A1F&REV_0105&MI_00");
+  EXPECT_EQ(ParseHex4(hardwareId.c_str() + 8), 0x0408);
+  EXPECT_EQ(ParseHex4(hardwareId.c_str() + 17), 0x2A1F);
+  EXPECT_EQ(ParseHex4(hardwareId.c_str() + 26), 0x0105);
+
+  EXPECT_NE(devices[1].devicePath.substr(4, 3), "usb");
+  EXPECT_TRUE(devices[1].imaging.instanceId.empty());
+}
+
+TEST(SysfsDevices, NoVideoClassGivesNoDevices) {
+  ScratchDir empty;
+  EXPECT_TRUE(ListVideoDevices(text::Utf16ToUtf8(empty.Path())).empty());
+  LinuxPlatform platform(text::Utf16ToUtf8(empty.Path()));
+  EXPECT_TRUE(platform.VideoDevicePaths().empty());
+  ASSERT_TRUE(platform.ImagingDevices().has_value());
+  EXPECT_TRUE(platform.ImagingDevices()->empty());
+}
+
+TEST(LinuxPlatform, SecondLockOfTheSameProgramIsRefused) {
+  LinuxPlatform first;
+  LinuxPlatform second;
+  EXPECT_TRUE(first.AcquireSingleInstance());
+  EXPECT_FALSE(second.AcquireSingleInstance());
+}
+
+TEST(LinuxPlatform, LibraryNamesMapToSharedObjectsOfTheProgramFolder) {
+  EXPECT_EQ(SharedObjectName(u"Tandrel.dll"), "libtandrel.so");
+  EXPECT_EQ(SharedObjectName(u"SunplusCamera.dll"), "libsunpluscamera.so");
+  EXPECT_EQ(SharedObjectName(u"BurnerApLib.dll"), "libburneraplib.so");
+  LinuxPlatform platform;
+  EXPECT_EQ(platform.LoadProgramLibrary(u"NoSuchLibrary.dll"), nullptr);
+}
+
+TEST(LinuxPlatform, ReadsFilesWithTheirSize) {
+  ScratchDir dir;
+  dir.WriteFile(u"image.bin", std::string("\x01\x02\x03", 3));
+  LinuxPlatform platform;
+  EXPECT_EQ(platform.OpenFileForReading(dir.File(u"none.bin")), nullptr);
+  const auto file = platform.OpenFileForReading(dir.File(u"image.bin"));
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Size(), 3u);
+  uint8_t bytes[8] = {};
+  EXPECT_EQ(file->Read(bytes, sizeof bytes), 3u);
+  EXPECT_EQ(bytes[2], 3);
+}
+
+}  // namespace
+}  // namespace ostrel::linux_platform
