@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The whole test suite: the native build with its tests, again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, the 32-bit Windows
+# release build (compiled and checked, not run), and the 64-bit Windows build with its tests
+# under wine64.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+step() { printf '\n=== %s ===\n' "$*"; }
+
+for preset in native native-asan native-tsan win32 win64; do
+  step "configure and build: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -- -j"$jobs"
+done
+
+step "check: the release build is PE32"
+file build/win32/updater/ostrel.exe | grep -q 'PE32 executable' || {
+  echo "build/win32/updater/ostrel.exe is not a PE32 executable" >&2
+  exit 1
+}
+
+export WINEPREFIX="${WINEPREFIX:-$PWD/build/wine64-prefix}"
+for preset in native native-asan native-tsan win64; do
+  step "tests: $preset"
+  ctest --preset "$preset" -j"$jobs"
+done
