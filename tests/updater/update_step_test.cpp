@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "app.h"
+#include "updater_fixture.h"
+
+namespace ostrel {
+namespace {
+
+using testing::LogOf;
+using testing::UsbCamera;
+
+// A ZEL image whose version text at 0x253 is the given four characters.
+std::string ZelImage(const char* version, size_t size = 0x1000) {
+  std::string image(size, '\0');
+  image.replace(0x253, 4, version);
+  return image;
+}
+
+class UpdateStepTest : public testing::UpdaterTest {
+ protected:
+  void Camera(const char* chip, uint16_t release = 0x0105) {
+    AddCamera(UsbCamera(0x0408, 0x2040, release, "2e3f1c7e"));
+    if (chip == nullptr) {
+      WritePidIni({"[PID_2040]", "BIN=fw.bin"});
+    } else {
+      WritePidIni({"[PID_2040]", (std::string("CHIP=") + chip).c_str(), "BIN=fw.bin"});
+    }
+  }
+  void ExpectLoadRefused(std::optional<size_t> imageSize) {
+    Camera("4");
+    if (imageSize) WriteBinFile(u"fw.bin", std::string(*imageSize, 'x'));
+    InitWindowed();
+    NewViewLines();
+    record.StartUpdate();
+    EXPECT_EQ(g_nExitCode, kOutcomeLoadFailed);
+    EXPECT_EQ(g_bEngineRunning, 0);
+    EXPECT_EQ(record.m_bFinished, 0);
+    EXPECT_EQ(record.m_bUpdating, 0);
+    EXPECT_EQ(NewViewLines(), (std::vector<std::string>{
+                                  "KILLTIMER 2457", "TEXT 1005 No file[fw.bin]!", "BITMAP 135"}));
+    EXPECT_EQ(Log(), LogOf({kFound, kReady, u"Auto load the file[fw.bin], ", u"load fail!\r\n"}));
+    EXPECT_EQ(Setting(u"CHIP"), u"<none>");
+  }
+  const std::u16string kFound = u"Camera vid=0x0408, pid=0x2040, bcd=0x0105.\r\n";
+  const std::u16string kReady = u"The camera vid/pid is ok, ready for update.\r\n";
+};
+
+TEST_F(UpdateStepTest, MissingImageIsRefusedWithCodeThree) { ExpectLoadRefused(std::nullopt); }
+
+TEST_F(UpdateStepTest, EmptyImageIsRefusedWithCodeThree) { ExpectLoadRefused(0); }
+
+TEST_F(UpdateStepTest, ImageOneByteOverTheBufferIsRefusedWithCodeThree) {
+  ExpectLoadRefused(0x20001);
+}
+
+TEST_F(UpdateStepTest, ImageOfExactlyTheBufferSizeIsLoaded) {
+  Camera("4");
+  WriteBinFile(u"fw.bin", ZelImage("0105", 0x20000));
+  InitSilent();
+  record.StartUpdate();
+  EXPECT_EQ(record.m_nImageSize, 0x20000);
+  EXPECT_EQ(record.m_nBytesRead, 0x20000u);
+  EXPECT_EQ(g_nExitCode, kOutcomeSuccess);
+}
+
+TEST_F(UpdateStepTest, SameVersionSkipsTheUpdate) {
+  Camera("4");
+  WriteBinFile(u"fw.bin", ZelImage("0105"));
+  InitWindowed();
+  NewViewLines();
+  record.StartUpdate();
+  EXPECT_EQ(g_nExitCode, kOutcomeSuccess);
+  EXPECT_EQ(g_bEngineRunning, 0);
+  EXPECT_EQ(record.m_bFinished, 1);
+  EXPECT_EQ(NewViewLines(), (std::vector<std::string>{"KILLTIMER 2457", "TEXT 1003 0105",
+                                                      "TEXT 1005 FW is up-to-date!", "BITMAP 134"}));
+  EXPECT_EQ(Log(), LogOf({kFound, kReady, u"Auto load the file[fw.bin], ", u"load ok.\r\n",
+                          u"**FW version is the same, skip update!\r\n"}));
+  EXPECT_EQ(Setting(u"CHIP"), u"<none>");
+}
+
+TEST_F(UpdateStepTest, UnreadableVersionEqualsACameraReleaseOf9999) {
+  AddCamera(UsbCamera(0x0408, 0x2040, 0x9999, "2e3f1c7e"));
+  WritePidIni({"[PID_2040]", "CHIP=3", "BIN=fw.bin"});
+  WriteBinFile(u"fw.bin", std::string(0x100, '\0'));  // too short for the SONIX rule
+  InitSilent();
+  record.StartUpdate();
+  EXPECT_EQ(record.m_bFinished, 1);
+  EXPECT_EQ(g_bEngineRunning, 0);
+}
+
+TEST_F(UpdateStepTest, UnknownVendorStartsNothingAndLeavesTheWindowClosable) {
+  Camera(nullptr);
+  WriteBinFile(u"fw.bin", ZelImage("0107"));
+  InitWindowed();
+  NewViewLines();
+  record.StartUpdate();
+  EXPECT_EQ(g_nExitCode, kOutcomeUnknownVendor);
+  EXPECT_EQ(g_bEngineRunning, 0);
+  EXPECT_EQ(record.m_bUpdating, 0);
+  EXPECT_EQ(record.m_nState, kStateStarted);
+  EXPECT_EQ(NewViewLines(),
+            (std::vector<std::string>{"KILLTIMER 2457", "TEXT 1003 9999", "ENABLE 2 0",
+                                      "TEXT 1005 Don't turn off power!", "ENABLE 2 1"}));
+  EXPECT_EQ(Log(), LogOf({kFound, kReady, u"Auto load the file[fw.bin], ", u"load ok.\r\n",
+                          u"Start update!\r\n"}));
+  EXPECT_EQ(Setting(u"CHIP"), u"0");
+  EXPECT_EQ(Setting(u"BIN"), u"fw.bin");
+}
+
+TEST_F(UpdateStepTest, VendorTwoEndsAsNothingToDoAfterTheSupervisionEnds) {
+  Camera("2");
+  WriteBinFile(u"fw.bin", std::string(0x100, '\0'));
+  InitWindowed();
+  NewViewLines();
+  record.StartUpdate();
+  platform.JoinThreads();
+  EXPECT_EQ(g_nExitCode, kOutcomeSuccess);
+  EXPECT_EQ(g_bEngineRunning, 1);
+  EXPECT_EQ(record.m_nProgress, 100);
+  EXPECT_EQ(record.m_bFinished, 1);
+  EXPECT_EQ(record.m_bUpdating, 0);
+  const auto lines = NewViewLines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "TEXT 1005 NoNeed to update for R!"), lines.end());
+  EXPECT_EQ(lines.back(), "ENABLE 2 1");
+  EXPECT_EQ(lines[lines.size() - 2], "BITMAP 134");
+  EXPECT_EQ(Setting(u"CHIP"), u"2");
+  EXPECT_EQ(Log(), LogOf({kFound, kReady, u"Auto load the file[fw.bin], ", u"load ok.\r\n",
+                          u"Start update!\r\n"}));
+}
+
+TEST_F(UpdateStepTest, VendorWhoseEngineIsNotBuiltEndsAsLibraryMissing) {
+  Camera("4");
+  WriteBinFile(u"fw.bin", ZelImage("0107"));
+  InitWindowed();
+  record.StartUpdate();
+  platform.JoinThreads();
+  EXPECT_EQ(g_nExitCode, kOutcomeUpdateFailed);
+  EXPECT_EQ(record.m_nState, kStateLibraryMissing);
+  EXPECT_EQ(record.m_bUpdating, 0);
+  EXPECT_EQ(platform.view.Text(kCtlStatus), u"Don't turn off power!");
+  EXPECT_EQ(Log(), LogOf({kFound, kReady, u"Auto load the file[fw.bin], ", u"load ok.\r\n",
+                          u"Start update!\r\n", u"**DLL missing!\r\n"}));
+}
+
+TEST_F(UpdateStepTest, MultiImageAlwaysStartsAndSavesOnlyTheVendor) {
+  AddCamera(UsbCamera(0x0408, 0x2040, 0x9999, "2e3f1c7e"));
+  WritePidIni({"[PID_2040]", "[P1D_2040]", "BIN=a.bin", "CHIP=2"});
+  WriteBinFile(u"a.bin", "a");
+  InitSilent();
+  record.StartUpdate();
+  platform.JoinThreads();
+  EXPECT_EQ(g_bEngineRunning, 1);
+  EXPECT_EQ(Setting(u"CHIP"), u"2");
+  EXPECT_EQ(Setting(u"BIN"), u"<none>");
+  EXPECT_EQ(Log(), LogOf({u"Camera vid=0x0408, pid=0x2040, bcd=0x9999.\r\n", kReady,
+                          u"Start update!\r\n"}));
+}
+
+TEST_F(UpdateStepTest, SilentRunOfAMissingEngineEndsWithCodeFive) {
+  Camera("1");
+  WriteBinFile(u"fw.bin", std::string(0x100, '\0'));
+  EXPECT_EQ(CVarnelCameraApp(platform).Run(u"-s"), kOutcomeUpdateFailed);
+}
+
+}  // namespace
+}  // namespace ostrel
