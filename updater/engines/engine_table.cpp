@@ -28,7 +28,7 @@ constexpr EngineSlot kEngines[] = {
     {1, EngineNotBuilt},
     {2, SkipUpdateForR},
     {3, EngineNotBuilt},
-    {4, EngineNotBuilt},
+    {4, RunZelUpdate},
 };
 
 }  // namespace

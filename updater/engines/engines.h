@@ -17,6 +17,9 @@ EngineEntry EngineForVendor(int32_t vendor);
 // Vendor 2 ("R"): nothing is burned; the run ends as up to date.
 uint32_t SkipUpdateForR(CVarnelCameraDlg& record);
 
+// Vendor 4 (ZEL): writes the image through Tandrel's download exports.
+uint32_t RunZelUpdate(CVarnelCameraDlg& record);
+
 // Animates the progress, enforces the burn time limit and shows and logs how the update ended.
 uint32_t SuperviseUpdate(CVarnelCameraDlg& record);
 

@@ -1,0 +1,169 @@
+// The ZEL engine against an in-test Tandrel: the calls it makes, in order, and the state,
+// progress and outcome it leaves for every result of the library.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engines/engines.h"
+#include "fake_platform.h"
+#include "update_record.h"
+
+namespace ostrel {
+namespace {
+
+using testing::FakePlatform;
+using testing::ScratchDir;
+
+// What the fake library answers and what it saw; one test at a time uses it.
+struct FakeTandrel {
+  int initializeResult = 0;
+  const char* manufacturer = "";
+  int downloadResult = 0;
+  int resetResult = 0;
+  std::vector<std::string> calls;
+  std::vector<uint8_t> downloaded;
+  // State and progress the engine had stored when the download was called.
+  uint8_t stateAtDownload = 0;
+  uint8_t progressAtDownload = 0;
+  CVarnelCameraDlg* record = nullptr;
+};
+FakeTandrel* g_fake = nullptr;
+
+int Initialize() {
+  g_fake->calls.push_back("Initialize");
+  return g_fake->initializeResult;
+}
+int UnInitialize() {
+  g_fake->calls.push_back("UnInitialize");
+  return 0;
+}
+void GetManufacturer(char* name, unsigned char* length) {
+  g_fake->calls.push_back("GetManufacturer");
+  std::strcpy(name, g_fake->manufacturer);
+  *length = static_cast<unsigned char>(std::strlen(g_fake->manufacturer) + 1);
+}
+int EepromErase() {
+  g_fake->calls.push_back("EEPROMErase");
+  return 0;
+}
+int SetManufacturer(unsigned char* image, int reserved, const char* name) {
+  g_fake->calls.push_back("SetManufacture " + std::to_string(reserved) + " " + name);
+  image[0x4030] = 0xAB;  // marks the copy, which must never be the loaded image
+  return 0;
+}
+int DownLoad2(int reserved, int address, const unsigned char* image, int length) {
+  g_fake->calls.push_back("DownLoad2 " + std::to_string(reserved) + " " + std::to_string(address) +
+                          " " + std::to_string(length));
+  g_fake->downloaded.assign(image, image + length);
+  g_fake->stateAtDownload = g_fake->record->m_nState;
+  g_fake->progressAtDownload = g_fake->record->m_nProgress;
+  return g_fake->downloadResult;
+}
+int ResetIc() {
+  g_fake->calls.push_back("ResetIC");
+  return g_fake->resetResult;
+}
+
+class ZelEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProgramValues();
+    g_fake = &fake;
+    fake.record = &record;
+    platform.libraries[u"Tandrel.dll"] = {
+        {"pfn_RvcLib_Initialize", reinterpret_cast<void*>(&Initialize)},
+        {"pfn_RvcLib_UnInitialize", reinterpret_cast<void*>(&UnInitialize)},
+        {"pfn_EEPROM_DownLoad2", reinterpret_cast<void*>(&DownLoad2)},
+        {"pfn_UVC_EEPROMErase", reinterpret_cast<void*>(&EepromErase)},
+        {"pfn_UVC_SetManufactureStringToFW", reinterpret_cast<void*>(&SetManufacturer)},
+        {"pfn_GetManufacturer", reinterpret_cast<void*>(&GetManufacturer)},
+        {"pfn_UVC_ResetIC", reinterpret_cast<void*>(&ResetIc)},
+    };
+    record.m_pImage = std::make_unique<uint8_t[]>(kImageBufferBytes);
+    record.m_nImageSize = 0x8000;
+    for (int i = 0; i < record.m_nImageSize; ++i) record.m_pImage[i] = static_cast<uint8_t>(i * 7);
+  }
+  void TearDown() override {
+    g_fake = nullptr;
+    ResetProgramValues();
+  }
+
+  void Run() {
+    g_nExitCode = -1;
+    EXPECT_EQ(RunZelUpdate(record), 0u);
+  }
+  void ExpectOutcome(uint8_t state, uint8_t progress, int32_t code) {
+    EXPECT_EQ(record.m_nState, state);
+    EXPECT_EQ(record.m_nProgress, progress);
+    EXPECT_EQ(g_nExitCode, code);
+  }
+
+  ScratchDir dir;
+  FakePlatform platform{dir};
+  CVarnelCameraDlg record{platform};
+  FakeTandrel fake;
+};
+
+TEST_F(ZelEngineTest, SuccessCallsTheExportsInOrderOnACopyOfTheImage) {
+  fake.manufacturer = "NORV";
+  Run();
+  ExpectOutcome(kStateFinished, 100, kOutcomeSuccess);
+  EXPECT_EQ(fake.calls, (std::vector<std::string>{"Initialize", "GetManufacturer", "EEPROMErase",
+                                                  "SetManufacture 1 NORV", "DownLoad2 1 0 32768",
+                                                  "ResetIC"}));
+  EXPECT_EQ(fake.stateAtDownload, kStateEngineWorking);
+  EXPECT_EQ(fake.progressAtDownload, 60);
+  ASSERT_EQ(fake.downloaded.size(), 0x8000u);
+  EXPECT_EQ(fake.downloaded[0x4030], 0xAB);
+  // The loaded image is untouched, so the same image written twice gives the same bytes.
+  EXPECT_EQ(record.m_pImage[0x4030], static_cast<uint8_t>(0x4030 * 7));
+  const auto first = fake.downloaded;
+  Run();
+  EXPECT_EQ(fake.downloaded, first);
+}
+
+TEST_F(ZelEngineTest, FailedResetAfterAVerifiedDownloadStillSucceeds) {
+  fake.resetResult = 31;
+  Run();
+  ExpectOutcome(kStateFinished, 100, kOutcomeSuccess);
+  EXPECT_EQ(platform.DebugLines().back(), u"Reset, failed\n");
+}
+
+TEST_F(ZelEngineTest, FailuresOfTheLibrary) {
+  const struct {
+    const char* name;
+    int initializeResult;
+    int downloadResult;
+    uint8_t state;
+    uint8_t progress;
+    size_t calls;
+  } cases[] = {
+      {"camera not bound", -1, 0, kStateFailed, 100, 1},
+      {"verify mismatch", 0, 1, kStateFailed, 100, 5},
+      {"write refused", 0, -3, kStateFailed, 100, 5},
+  };
+  for (const auto& c : cases) {
+    fake = FakeTandrel{};
+    fake.record = &record;
+    fake.initializeResult = c.initializeResult;
+    fake.downloadResult = c.downloadResult;
+    Run();
+    ExpectOutcome(c.state, c.progress, kOutcomeUpdateFailed);
+    EXPECT_EQ(fake.calls.size(), c.calls) << c.name;  // no reset after a failed download
+  }
+}
+
+TEST_F(ZelEngineTest, MissingLibraryOrExportMakesNoCall) {
+  platform.libraries[u"Tandrel.dll"].erase("pfn_UVC_ResetIC");
+  Run();
+  ExpectOutcome(kStateLibraryMissing, 0, kOutcomeUpdateFailed);
+  platform.libraries.clear();
+  Run();
+  ExpectOutcome(kStateLibraryMissing, 0, kOutcomeUpdateFailed);
+  EXPECT_TRUE(fake.calls.empty());
+}
+
+}  // namespace
+}  // namespace ostrel
