@@ -1,0 +1,103 @@
+#include "transport/sim/sim_transport.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "camera/live_world.h"
+#include "camera/status_words.h"
+#include "transport/platform_transport.h"
+
+namespace tandrel {
+namespace {
+
+std::atomic<int> g_liveBindings{0};
+
+class SimBoundCamera : public BoundCamera {
+ public:
+  SimBoundCamera(std::shared_ptr<sim::LiveWorld> world, size_t index)
+      : world_(std::move(world)), index_(index) {
+    ++g_liveBindings;
+  }
+  ~SimBoundCamera() override { --g_liveBindings; }
+  ZelDeviceHandle Handle() const override {
+    return const_cast<char*>(world_->Camera(index_).devicePath.c_str());
+  }
+
+ private:
+  std::shared_ptr<sim::LiveWorld> world_;
+  size_t index_;
+};
+
+class SimVideoInputs : public VideoInputList {
+ public:
+  explicit SimVideoInputs(std::shared_ptr<sim::LiveWorld> world) : world_(std::move(world)) {}
+  size_t Count() const override { return world_->CameraCount(); }
+  std::string DisplayName(size_t index) const override {
+    return world_->Camera(index).devicePath;
+  }
+  std::shared_ptr<BoundCamera> Bind(size_t index, uint32_t&) override {
+    return std::make_shared<SimBoundCamera>(world_, index);
+  }
+
+ private:
+  std::shared_ptr<sim::LiveWorld> world_;
+};
+
+class SimControl : public DeviceControl {
+ public:
+  SimControl(std::shared_ptr<sim::LiveWorld> world, sim::ZelCamera* camera)
+      : world_(std::move(world)), camera_(camera) {}
+
+  uint32_t FindExtensionNode(uint32_t& nodeId) override {
+    if (camera_ == nullptr || !camera_->HasExtensionUnit()) return 1;
+    nodeId = sim::ZelCamera::kExtensionNode;
+    return 0;
+  }
+
+  uint32_t Property(const NodeProperty& property, uint8_t* data, uint32_t length,
+                    uint32_t& bytesReturned) override {
+    bytesReturned = 0;
+    if (camera_ == nullptr) return sim::kStatusSetNotFound;
+    uint8_t set[16];
+    std::memcpy(set, &property.set, sizeof set);
+    return camera_->Request(set, property.id, property.flags, property.nodeId, data, length,
+                            bytesReturned);
+  }
+
+ private:
+  std::shared_ptr<sim::LiveWorld> world_;
+  sim::ZelCamera* camera_;
+};
+
+class SimTransport : public Transport {
+ public:
+  std::unique_ptr<VideoInputList> ListVideoInputs() override {
+    return std::make_unique<SimVideoInputs>(sim::LiveWorld::Active());
+  }
+
+  std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) override {
+    const std::shared_ptr<sim::LiveWorld> world = sim::LiveWorld::Active();
+    const char* const path = static_cast<const char*>(camera);
+    for (size_t i = 0; i < world->CameraCount(); ++i) {
+      if (world->Camera(i).devicePath == path) {
+        status = 0;
+        return std::make_unique<SimControl>(world, world->Zel(i));
+      }
+    }
+    status = sim::kStatusNoInterface;
+    return nullptr;
+  }
+
+  void Sleep(uint32_t milliseconds) override { sim::LiveWorld::Active()->Sleep(milliseconds); }
+};
+
+}  // namespace
+
+int SimLiveBindings() { return g_liveBindings.load(); }
+
+Transport& PlatformTransport() {
+  static SimTransport* const transport = new SimTransport;
+  return *transport;
+}
+
+}  // namespace tandrel

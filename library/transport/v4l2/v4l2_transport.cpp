@@ -1,0 +1,187 @@
+// Linux transport: UVC extension-unit controls through the uvcvideo driver's
+// UVCIOC_CTRL_QUERY on the camera's V4L2 node. A camera handle is the node's path
+// ("/dev/video0"); the display name adds the USB vendor and product id in the
+// vid_xxxx&pid_xxxx form the core looks for.
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/usb/video.h>
+#include <linux/uvcvideo.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "transport/platform_transport.h"
+#include "transport/v4l2/usb_descriptors.h"
+#include "transport/xu_status.h"
+
+namespace tandrel {
+namespace {
+
+constexpr char kSysVideo[] = "/sys/class/video4linux";
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorBusy = 170;
+
+// The one place errno becomes a status word.
+uint32_t StatusFromErrno(int error) {
+  switch (error) {
+    case EINVAL: return StatusFromWin32(kErrorInvalidParameter);
+    case ENOENT: return StatusFromWin32(kErrorNotFound);
+    case ENODEV:
+    case ENXIO: return StatusFromWin32(kErrorDeviceNotConnected);
+    case EAGAIN: return StatusFromWin32(kErrorNotReady);
+    case EBUSY: return StatusFromWin32(kErrorBusy);
+    case EACCES:
+    case EPERM: return StatusFromWin32(kErrorAccessDenied);
+    default: return StatusFromWin32(kErrorGenFailure);
+  }
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+std::string Trimmed(std::string value) {
+  while (!value.empty() && (value.back() == '\n' || value.back() == ' ')) value.pop_back();
+  return value;
+}
+
+// The USB device directory above a video node: the parent of its interface directory.
+std::string UsbDeviceDirectory(const std::string& node) {
+  char resolved[PATH_MAX];
+  const std::string link = std::string(kSysVideo) + "/" + node + "/device";
+  if (realpath(link.c_str(), resolved) == nullptr) return {};
+  std::string interfaceDir(resolved);
+  const size_t slash = interfaceDir.rfind('/');
+  return slash == std::string::npos ? std::string() : interfaceDir.substr(0, slash);
+}
+
+std::string NodeName(const std::string& devicePath) {
+  const size_t slash = devicePath.rfind('/');
+  return slash == std::string::npos ? devicePath : devicePath.substr(slash + 1);
+}
+
+class PathCamera : public BoundCamera {
+ public:
+  explicit PathCamera(std::string path) : path_(std::move(path)) {}
+  ZelDeviceHandle Handle() const override { return const_cast<char*>(path_.c_str()); }
+
+ private:
+  std::string path_;
+};
+
+struct VideoNode {
+  std::string devicePath;
+  std::string displayName;
+};
+
+class V4l2VideoInputs : public VideoInputList {
+ public:
+  explicit V4l2VideoInputs(std::vector<VideoNode> nodes) : nodes_(std::move(nodes)) {}
+  size_t Count() const override { return nodes_.size(); }
+  std::string DisplayName(size_t index) const override { return nodes_[index].displayName; }
+  std::shared_ptr<BoundCamera> Bind(size_t index, uint32_t&) override {
+    return std::make_shared<PathCamera>(nodes_[index].devicePath);
+  }
+
+ private:
+  std::vector<VideoNode> nodes_;
+};
+
+class V4l2Control : public DeviceControl {
+ public:
+  V4l2Control(int fd, std::string descriptors) : fd_(fd), descriptors_(std::move(descriptors)) {}
+  ~V4l2Control() override { close(fd_); }
+
+  uint32_t FindExtensionNode(uint32_t& nodeId) override {
+    if (!FindExtensionUnitId(descriptors_, kExtensionUnitSets[0])) return 1;
+    nodeId = 0;  // the node is found per request by property set; node ids are unused here
+    return 0;
+  }
+
+  uint32_t Property(const NodeProperty& property, uint8_t* data, uint32_t length,
+                    uint32_t& bytesReturned) override {
+    bytesReturned = 0;
+    const std::optional<uint8_t> unit = FindExtensionUnitId(descriptors_, property.set);
+    if (!unit) return StatusFromWin32(kErrorNotFound);
+    uvc_xu_control_query query{};
+    query.unit = *unit;
+    query.selector = static_cast<uint8_t>(property.id);
+    if (data == nullptr && length == 0) {
+      uint16_t controlLength = 0;
+      query.query = UVC_GET_LEN;
+      query.size = sizeof controlLength;
+      query.data = reinterpret_cast<uint8_t*>(&controlLength);
+      if (ioctl(fd_, UVCIOC_CTRL_QUERY, &query) != 0) return StatusFromErrno(errno);
+      bytesReturned = controlLength;
+      return StatusFromWin32(kErrorMoreData);  // as a probe without buffer answers on Windows
+    }
+    query.query = property.flags == kPropertySetOnNode ? UVC_SET_CUR : UVC_GET_CUR;
+    query.size = static_cast<uint16_t>(length);
+    query.data = data;
+    if (ioctl(fd_, UVCIOC_CTRL_QUERY, &query) != 0) return StatusFromErrno(errno);
+    bytesReturned = length;
+    return 0;
+  }
+
+ private:
+  int fd_;
+  std::string descriptors_;
+};
+
+class V4l2Transport : public Transport {
+ public:
+  std::unique_ptr<VideoInputList> ListVideoInputs() override {
+    DIR* const dir = opendir(kSysVideo);
+    if (dir == nullptr) return nullptr;
+    std::vector<VideoNode> nodes;
+    while (const dirent* entry = readdir(dir)) {
+      const std::string node = entry->d_name;
+      if (node.rfind("video", 0) != 0) continue;
+      // Each camera also has a metadata node; only the first node of a device captures.
+      if (Trimmed(ReadText(std::string(kSysVideo) + "/" + node + "/index")) != "0") continue;
+      const std::string usb = UsbDeviceDirectory(node);
+      const std::string vendor = Trimmed(ReadText(usb + "/idVendor"));
+      const std::string product = Trimmed(ReadText(usb + "/idProduct"));
+      nodes.push_back({"/dev/" + node, "/dev/" + node + "#usb#vid_" + vendor + "&pid_" + product});
+    }
+    closedir(dir);
+    return std::make_unique<V4l2VideoInputs>(std::move(nodes));
+  }
+
+  std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) override {
+    const std::string path = static_cast<const char*>(camera);
+    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+      status = StatusFromErrno(errno == ENOENT ? ENODEV : errno);
+      return nullptr;
+    }
+    status = 0;
+    return std::make_unique<V4l2Control>(fd, ReadText(UsbDeviceDirectory(NodeName(path)) +
+                                                      "/descriptors"));
+  }
+
+  void Sleep(uint32_t milliseconds) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
+};
+
+}  // namespace
+
+Transport& PlatformTransport() {
+  static V4l2Transport* const transport = new V4l2Transport;
+  return *transport;
+}
+
+}  // namespace tandrel

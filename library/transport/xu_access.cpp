@@ -1,0 +1,158 @@
+#include "transport/xu_access.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "transport/camera_name.h"
+#include "transport/xu_status.h"
+
+namespace tandrel {
+namespace {
+
+
+constexpr int kMaxProbeRepeats = 10;
+constexpr uint32_t kRetryPauseMs = 100;
+constexpr uint32_t kEnumerationEnded = 1;
+constexpr char kNoDeviceId[] = "No ZEL device found";
+
+void SetDeviceId(char (&target)[20], const std::string& id) {
+  std::memset(target, 0, sizeof target);
+  std::memcpy(target, id.data(), std::min(id.size(), sizeof target - 1));
+}
+
+}  // namespace
+
+XuAccess::XuAccess() = default;
+
+XuAccess::~XuAccess() { Close(); }
+
+bool XuAccess::Open(const CameraRef& camera) {
+  if (camera.handle != nullptr) {
+    m_hCamera = camera.handle;
+    m_bOwnsFilter = false;
+  } else {
+    m_bOwnsFilter = true;
+    m_hrLast = FindCamera();
+    if (m_hrLast != 0) return false;
+  }
+  if (m_hCamera == nullptr) return false;
+  try {
+    m_pControl = PlatformTransport().OpenControl(m_hCamera, m_hrLast);
+    if (!m_pControl) return false;
+    m_hrLast = m_pControl->FindExtensionNode(m_nNodeId);
+    return m_hrLast == 0;
+  } catch (...) {
+    return false;
+  }
+}
+
+void XuAccess::Close() {
+  m_pControl.reset();
+  if (m_bOwnsFilter) {
+    m_pFoundCamera.reset();
+    m_hCamera = nullptr;
+  }
+}
+
+uint32_t XuAccess::FindCamera() {
+  SetDeviceId(m_szDeviceId, kNoDeviceId);
+  m_pFoundCamera.reset();
+  m_hCamera = nullptr;
+  try {
+    const std::unique_ptr<VideoInputList> devices = PlatformTransport().ListVideoInputs();
+    if (!devices) return kEnumerationEnded;
+    for (size_t i = 0; i < devices->Count(); ++i) {
+      const std::string name = devices->DisplayName(i);
+      if (!IsSupportedCamera(name)) continue;
+      uint32_t status = 0;
+      m_pFoundCamera = devices->Bind(i, status);
+      if (!m_pFoundCamera) return status != 0 ? status : kEnumerationEnded;
+      m_hCamera = m_pFoundCamera->Handle();
+      SetDeviceId(m_szDeviceId, DeviceIdOf(name));
+      return 0;
+    }
+  } catch (...) {
+  }
+  return kEnumerationEnded;
+}
+
+std::shared_ptr<BoundCamera> XuAccess::TakeFoundCamera() {
+  m_bOwnsFilter = false;
+  return m_pFoundCamera;
+}
+
+NodeProperty XuAccess::Property(uint32_t selector, uint32_t flags) const {
+  NodeProperty property{};
+  property.set = kExtensionUnitSets[m_nUnit & 1];
+  property.id = selector;
+  property.flags = flags;
+  property.nodeId = m_nNodeId + m_nUnit;
+  return property;
+}
+
+uint32_t XuAccess::Probe(uint32_t selector, bool retryOnGeneralFailure, uint32_t& length) {
+  const NodeProperty probe = Property(selector, kPropertyGetOnNode);
+  length = 0;
+  m_hrLast = m_pControl->Property(probe, nullptr, 0, length);
+  for (int repeat = 0; repeat < kMaxProbeRepeats; ++repeat) {
+    const uint32_t error = Win32Error(m_hrLast);
+    const bool busy =
+        error == kErrorNotReady || (retryOnGeneralFailure && error == kErrorGenFailure);
+    if (!busy) break;
+    PlatformTransport().Sleep(kRetryPauseMs);
+    length = 0;
+    m_hrLast = m_pControl->Property(probe, nullptr, 0, length);
+  }
+  return m_hrLast;
+}
+
+bool XuAccess::Exchange(Direction direction, uint32_t selector, uint32_t length, uint8_t* data) {
+  if (!m_pControl) return false;
+  try {
+    uint32_t controlLength = 0;
+    const uint32_t status = Probe(selector, false, controlLength);
+    if (status != 0 && Win32Error(status) != kErrorMoreData) return false;
+    const uint32_t flags = direction == Direction::kSet ? kPropertySetOnNode : kPropertyGetOnNode;
+    uint32_t returned = 0;
+    m_hrLast = m_pControl->Property(Property(selector, flags), data, length, returned);
+    return m_hrLast == 0;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool XuAccess::SetControl(uint32_t selector, uint32_t length, const uint8_t* data) {
+  // The platform's request takes a mutable buffer for both directions; a set only reads it.
+  return Exchange(Direction::kSet, selector, length, const_cast<uint8_t*>(data));
+}
+
+bool XuAccess::GetControl(uint32_t selector, uint32_t length, uint8_t* data) {
+  return Exchange(Direction::kGet, selector, length, data);
+}
+
+bool XuAccess::QueryControlLength(uint32_t selector, uint32_t& length) {
+  length = 0;
+  if (!m_pControl) return false;
+  try {
+    uint32_t reported = 0;
+    const uint32_t status = Probe(selector, true, reported);
+    if (status == 0 || Win32Error(status) == kErrorMoreData) {
+      length = reported;
+      return true;
+    }
+  } catch (...) {
+  }
+  return false;
+}
+
+void XuAccess::LoadData(const uint8_t* source) {
+  std::memcpy(m_Data, source, std::min<uint32_t>(m_nLength, kPayloadLength));
+}
+
+void XuAccess::StoreData(uint8_t* destination) const {
+  std::memcpy(destination, m_Data, std::min<uint32_t>(m_nLength, kPayloadLength));
+}
+
+bool XuAccess::GetCurrent() { return GetControl(m_nSelector, m_nLength, m_Data); }
+
+}  // namespace tandrel

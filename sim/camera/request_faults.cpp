@@ -1,0 +1,62 @@
+#include "camera/request_faults.h"
+
+#include <algorithm>
+
+#include "text/utf16.h"
+
+namespace sim {
+namespace {
+
+// Controls the fault keys are looked up for: both units, selectors 0 to 15.
+constexpr int kUnits = 2;
+constexpr uint32_t kSelectors = 16;
+
+std::u16string ControlKey(const char* prefix, int unit, uint32_t selector) {
+  return text::Utf8ToUtf16(std::string(prefix) + std::to_string(unit) + "." +
+                           std::to_string(selector));
+}
+
+}  // namespace
+
+int64_t WorldNumber(const WorldFile& world, const std::u16string& section,
+                    const std::u16string& key, int64_t fallback) {
+  return world.GetNumber(section, key).value_or(fallback);
+}
+
+std::optional<ControlBytes> WorldBytes(const WorldFile& world, const std::u16string& section,
+                                       const std::u16string& key) {
+  const std::optional<std::vector<uint8_t>> bytes = ParseHexBytes(world.GetString(section, key));
+  if (!bytes || bytes->empty()) return std::nullopt;
+  ControlBytes control{};
+  std::copy_n(bytes->begin(), std::min(bytes->size(), control.size()), control.begin());
+  return control;
+}
+
+RequestFaults RequestFaults::FromWorld(const WorldFile& world, const std::u16string& section) {
+  RequestFaults faults;
+  faults.busyProbes = std::max<int64_t>(0, WorldNumber(world, section, u"BusyProbes", 0));
+  faults.unplugAfter =
+      static_cast<uint64_t>(std::max<int64_t>(0, WorldNumber(world, section, u"UnplugAfter", 0)));
+  faults.stallAfter =
+      static_cast<uint64_t>(std::max<int64_t>(0, WorldNumber(world, section, u"StallAfter", 0)));
+  for (int unit = 0; unit < kUnits; ++unit) {
+    for (uint32_t selector = 0; selector < kSelectors; ++selector) {
+      const Control control{unit, selector};
+      if (auto status = world.GetNumber(section, ControlKey("Fail", unit, selector))) {
+        faults.fail[control] = static_cast<uint32_t>(*status);
+      }
+      if (auto status = world.GetNumber(section, ControlKey("FailSet", unit, selector))) {
+        faults.failSet[control] = static_cast<uint32_t>(*status);
+      }
+      if (auto status = world.GetNumber(section, ControlKey("FailGet", unit, selector))) {
+        faults.failGet[control] = static_cast<uint32_t>(*status);
+      }
+      if (auto reply = WorldBytes(world, section, ControlKey("Reply", unit, selector))) {
+        faults.replies[control] = *reply;
+      }
+    }
+  }
+  return faults;
+}
+
+}  // namespace sim

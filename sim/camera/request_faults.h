@@ -1,0 +1,36 @@
+// The fault keys of a simulated camera's section: busy probes, unplugging, stalling, failing
+// controls and canned replies.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <utility>
+
+#include "camera/control_port.h"
+#include "world/world_file.h"
+
+namespace sim {
+
+struct RequestFaults {
+  static RequestFaults FromWorld(const WorldFile& world, const std::u16string& section);
+
+  using Control = std::pair<int, uint32_t>;  // unit, selector
+
+  int64_t busyProbes = 0;
+  uint64_t unplugAfter = 0;  // 0 = never
+  uint64_t stallAfter = 0;   // 0 = never
+  std::map<Control, uint32_t> fail;
+  std::map<Control, uint32_t> failSet;
+  std::map<Control, uint32_t> failGet;
+  std::map<Control, ControlBytes> replies;
+};
+
+// The number under key, or fallback when absent or malformed.
+int64_t WorldNumber(const WorldFile& world, const std::u16string& section,
+                    const std::u16string& key, int64_t fallback);
+// The hex bytes under key, zero-padded (or cut) to one control; nothing when absent or bad.
+std::optional<ControlBytes> WorldBytes(const WorldFile& world, const std::u16string& section,
+                                       const std::u16string& key);
+
+}  // namespace sim

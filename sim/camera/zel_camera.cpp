@@ -1,0 +1,206 @@
+#include "camera/zel_camera.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "camera/encoder_port.h"
+#include "camera/group_port.h"
+#include "camera/record_port.h"
+#include "camera/register_port.h"
+#include "camera/status_words.h"
+
+namespace sim {
+namespace {
+
+constexpr uint8_t kUnitSets[2][16] = {
+    {0x28, 0x17, 0x9E, 0x5D, 0x8D, 0xAB, 0xA9, 0x4F, 0x9A, 0xCB, 0xF6, 0xD5, 0x6D, 0xBC, 0x05, 0xA6},
+    {0xC3, 0x85, 0xB8, 0x0F, 0xC2, 0x68, 0x47, 0x45, 0x90, 0xF7, 0x8F, 0x47, 0x57, 0x9D, 0x95, 0xFC},
+};
+constexpr uint32_t kControlLength = 64;
+constexpr uint32_t kDescriptorAddress = 0x4020;
+
+int UnitOf(const uint8_t (&propertySet)[16]) {
+  for (int unit = 0; unit < 2; ++unit) {
+    if (std::memcmp(propertySet, kUnitSets[unit], 16) == 0) return unit;
+  }
+  return -1;
+}
+
+ControlBytes SystemInfoDefault() {
+  ControlBytes record{};
+  StoreLe(&record[0], 0x0001, 2);
+  StoreLe(&record[2], 0x0600, 2);
+  return record;
+}
+
+std::optional<NorFlash::StuckByte> ParseStuckByte(const std::u16string& textValue) {
+  const size_t colon = textValue.find(u':');
+  if (colon == std::u16string::npos) return std::nullopt;
+  const auto address = ParseWorldNumber(textValue.substr(0, colon));
+  const auto value = ParseWorldNumber(textValue.substr(colon + 1));
+  if (!address || !value) return std::nullopt;
+  return NorFlash::StuckByte{static_cast<uint32_t>(*address), static_cast<uint8_t>(*value)};
+}
+
+}  // namespace
+
+// The firmware's controls; rebuilt from the world's values at every power-on.
+struct ZelCamera::Controls {
+  Controls(const WorldFile& world, const std::u16string& section, NorFlash& flash,
+           ZelRegisters& registers)
+      : encoder(WorldBytes(world, section, u"EncoderRecord").value_or(EncoderPort::DefaultRecord())),
+        registerPort(registers),
+        flashPort(flash, WorldNumber(world, section, u"EraseBusyPolls", 2)),
+        deviceSettings(encoder, DeviceSettingsPort::DefaultCapabilities()),
+        video(10),
+        audio(3),
+        systemInfo(WorldBytes(world, section, u"SystemInfo").value_or(SystemInfoDefault()), false),
+        deviceInfo(WorldBytes(world, section, u"DeviceInfo").value_or(ControlBytes{}), false),
+        led(ControlBytes{}, true),
+        aeMaxGain(ControlBytes{}, true),
+        aeMaxTime(ControlBytes{}, true) {}
+
+  EncoderPort encoder;
+  RegisterPort registerPort;
+  FlashPort flashPort;
+  TuningPort tuning;
+  DeviceSettingsPort deviceSettings;
+  GroupPort video;
+  GroupPort audio;
+  RecordPort systemInfo;
+  RecordPort deviceInfo;
+  RecordPort led;
+  RecordPort aeMaxGain;
+  RecordPort aeMaxTime;
+};
+
+ZelCamera::ZelCamera(const WorldFile& world, const CameraConfig& config, TraceLog& trace)
+    : world_(world),
+      config_(config),
+      trace_(trace),
+      faults_(RequestFaults::FromWorld(world, config.section)),
+      hasExtensionUnit_(WorldNumber(world, config.section, u"NoExtensionUnit", 0) == 0),
+      busyProbesLeft_(faults_.busyProbes),
+      flash_(config.flashPath, ParseStuckByte(world.GetString(config.section, u"StuckByte"))),
+      registers_(static_cast<uint32_t>(
+          WorldNumber(world, config.section, u"ChipId", ZelRegisters::kVariantA))) {
+  PowerOn();
+}
+
+ZelCamera::~ZelCamera() { WriteBack(); }
+
+void ZelCamera::PowerOn() {
+  registers_.PowerOn();
+  controls_ = std::make_unique<Controls>(world_, config_.section, flash_, registers_);
+  release_.reset();
+  if (flash_.Read(kDescriptorAddress) == 18 && flash_.Read(kDescriptorAddress + 1) == 1) {
+    release_ = static_cast<uint16_t>(flash_.Read(kDescriptorAddress + 12) |
+                                     flash_.Read(kDescriptorAddress + 13) << 8);
+  }
+}
+
+std::optional<uint16_t> ZelCamera::Release() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return release_;
+}
+
+void ZelCamera::WriteBack() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  flash_.WriteBack();
+}
+
+uint8_t ZelCamera::BootMode() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return controls_->flashPort.BootMode();
+}
+
+const ControlBytes* ZelCamera::TuningSetting(uint8_t code) const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return controls_->tuning.LastSetting(code);
+}
+
+ControlPort* ZelCamera::Port(int unit, uint32_t selector) {
+  Controls& c = *controls_;
+  ControlPort* const unit0[] = {nullptr,      &c.encoder, &c.registerPort, &c.flashPort, &c.tuning,
+                                &c.deviceSettings, &c.video, &c.audio, &c.systemInfo};
+  ControlPort* const unit1[] = {nullptr, &c.deviceInfo, &c.led, &c.aeMaxGain, &c.aeMaxTime};
+  if (unit == 0 && selector < std::size(unit0)) return unit0[selector];
+  if (unit == 1 && selector < std::size(unit1)) return unit1[selector];
+  return nullptr;
+}
+
+uint32_t ZelCamera::Request(const uint8_t (&propertySet)[16], uint32_t selector, uint32_t flags,
+                            uint32_t nodeId, uint8_t* data, uint32_t length,
+                            uint32_t& bytesReturned) {
+  std::unique_lock<std::mutex> hold(mutex_);
+  ++requests_;
+  if (faults_.stallAfter != 0 && requests_ > faults_.stallAfter) {
+    hold.unlock();
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+  }
+  const int unit = UnitOf(propertySet);
+  const bool probe = data == nullptr && length == 0;
+  bytesReturned = 0;
+  const uint32_t status = Serve(unit, selector, flags, nodeId, data, length, bytesReturned);
+  const char* op = probe ? "LEN" : flags == kSetOnNode ? "SET" : "GET";
+  const bool carriesData = data != nullptr && (flags == kSetOnNode || status == kStatusOk);
+  const uint32_t shown = flags == kSetOnNode ? length : bytesReturned;
+  trace_.Line(RequestLine(op, unit, selector, probe ? bytesReturned : length, data,
+                          carriesData ? shown : 0, status));
+  if (registers_.TakeResetRequest()) {
+    flash_.WriteBack();
+    PowerOn();
+  }
+  return status;
+}
+
+uint32_t ZelCamera::Serve(int unit, uint32_t selector, uint32_t flags, uint32_t nodeId,
+                          uint8_t* data, uint32_t length, uint32_t& bytesReturned) {
+  if (faults_.unplugAfter != 0 && requests_ > faults_.unplugAfter) return kStatusDisconnected;
+  if (unit < 0) return kStatusSetNotFound;
+  if (!hasExtensionUnit_ || nodeId != kExtensionNode + static_cast<uint32_t>(unit)) {
+    return kStatusNotFound;
+  }
+  if (flags != kGetOnNode && flags != kSetOnNode) return kStatusInvalidParameter;
+  const RequestFaults::Control control{unit, selector};
+  if (auto failing = faults_.fail.find(control); failing != faults_.fail.end()) {
+    return failing->second;
+  }
+  ControlPort* const port = Port(unit, selector);
+  if (port == nullptr) return kStatusNotFound;
+
+  if (data == nullptr && length == 0) {
+    if (busyProbesLeft_ > 0) {
+      --busyProbesLeft_;
+      return kStatusNotReady;
+    }
+    bytesReturned = kControlLength;
+    return kStatusMoreData;
+  }
+  if (data == nullptr) return kStatusInvalidParameter;
+  if (flags == kSetOnNode) {
+    if (auto failing = faults_.failSet.find(control); failing != faults_.failSet.end()) {
+      return failing->second;
+    }
+    if (length != kControlLength) return kStatusInvalidParameter;
+    ControlBytes request;
+    std::copy_n(data, kControlLength, request.begin());
+    return port->Set(request);
+  }
+  if (auto failing = faults_.failGet.find(control); failing != faults_.failGet.end()) {
+    return failing->second;
+  }
+  ControlBytes reply{};
+  const uint32_t status = port->Get(reply);
+  if (auto canned = faults_.replies.find(control); canned != faults_.replies.end()) {
+    reply = canned->second;
+  }
+  if (status != kStatusOk) return status;
+  bytesReturned = std::min(length, kControlLength);
+  std::copy_n(reply.begin(), bytesReturned, data);
+  return kStatusOk;
+}
+
+}  // namespace sim

@@ -1,0 +1,76 @@
+// A simulated ZEL camera: its two vendor extension units as the platform's kernel-streaming
+// control sees them. It checks every request (property set, node, flags, length, command)
+// and answers as the firmware would; its state is the flash, the registers and the settings
+// behind each control. Every request is traced.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "camera/control_port.h"
+#include "camera/flash_port.h"
+#include "camera/nor_flash.h"
+#include "camera/request_faults.h"
+#include "camera/trace_log.h"
+#include "camera/tuning_port.h"
+#include "camera/zel_registers.h"
+#include "world/world_file.h"
+
+namespace sim {
+
+class ZelCamera {
+ public:
+  // The device-specific topology node of extension unit 0; unit 1 sits on the next one.
+  static constexpr uint32_t kExtensionNode = 3;
+  static constexpr uint32_t kGetOnNode = 0x10000001;
+  static constexpr uint32_t kSetOnNode = 0x10000002;
+
+  ZelCamera(const WorldFile& world, const CameraConfig& config, TraceLog& trace);
+  ~ZelCamera();
+
+  bool HasExtensionUnit() const { return hasExtensionUnit_; }
+
+  // One property request on a topology node. propertySet is the GUID in memory layout. A
+  // request without data and with length 0 is the size probe. Returns the status word.
+  uint32_t Request(const uint8_t (&propertySet)[16], uint32_t selector, uint32_t flags,
+                   uint32_t nodeId, uint8_t* data, uint32_t length, uint32_t& bytesReturned);
+
+  // bcdDevice of the USB device descriptor kept in flash at 0x4020, when it is valid; read
+  // at power-on and after every chip reset.
+  std::optional<uint16_t> Release() const;
+  // Writes a changed flash back to its file.
+  void WriteBack();
+
+  // Observations for tests of the model.
+  uint8_t BootMode() const;
+  const ControlBytes* TuningSetting(uint8_t code) const;
+
+ private:
+  struct Controls;
+
+  void PowerOn();
+  uint32_t Serve(int unit, uint32_t selector, uint32_t flags, uint32_t nodeId, uint8_t* data,
+                 uint32_t length, uint32_t& bytesReturned);
+  ControlPort* Port(int unit, uint32_t selector);
+
+  const WorldFile world_;
+  const CameraConfig config_;
+  TraceLog& trace_;
+  const RequestFaults faults_;
+  const bool hasExtensionUnit_;
+
+  mutable std::mutex mutex_;
+  uint64_t requests_ = 0;
+  int64_t busyProbesLeft_;
+  NorFlash flash_;
+  ZelRegisters registers_;
+  std::unique_ptr<Controls> controls_;
+  std::optional<uint16_t> release_;
+};
+
+}  // namespace sim
