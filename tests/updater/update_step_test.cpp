@@ -133,15 +133,15 @@ TEST_F(UpdateStepTest, VendorTwoEndsAsNothingToDoAfterTheSupervisionEnds) {
 }
 
 TEST_F(UpdateStepTest, VendorWhoseEngineIsNotBuiltEndsAsLibraryMissing) {
-  Camera("4");
-  WriteBinFile(u"fw.bin", ZelImage("0107"));
+  Camera("3");
+  WriteBinFile(u"fw.bin", std::string(0x400, '\0'));
   InitWindowed();
   record.StartUpdate();
   platform.JoinThreads();
   EXPECT_EQ(g_nExitCode, kOutcomeUpdateFailed);
   EXPECT_EQ(record.m_nState, kStateLibraryMissing);
   EXPECT_EQ(record.m_bUpdating, 0);
-  EXPECT_EQ(platform.view.Text(kCtlStatus), u"Don't turn off power!");
+  EXPECT_EQ(platform.view.Text(kCtlStatus), u"BurnerApLib.dll, st50220.dll missing!");
   EXPECT_EQ(Log(), LogOf({kFound, kReady, u"Auto load the file[fw.bin], ", u"load ok.\r\n",
                           u"Start update!\r\n", u"**DLL missing!\r\n"}));
 }

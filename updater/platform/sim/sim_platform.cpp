@@ -2,7 +2,10 @@
 
 #include <cstdlib>
 
+#include "fs/file_io.h"
 #include "platform/host_platform.h"
+#include "platform/sim/trace_dialog.h"
+#include "platform/sim/zel_release.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -15,6 +18,16 @@ namespace {
 
 // The wait after binding each video device, before its properties are read.
 constexpr uint32_t kDeviceSettleMs = 300;
+constexpr uint32_t kDefaultClosePeriodMs = 500;
+
+// The hardware id a camera reports: a zel camera's release is the one its flash holds.
+std::u16string ReportedHardwareId(const sim::CameraConfig& camera) {
+  if (camera.model != "zel" || camera.flashPath.empty()) return camera.hardwareId;
+  const std::optional<std::string> flash = fs::ReadWholeFile(camera.flashPath);
+  const std::optional<uint16_t> release =
+      flash ? sim_platform::ReleaseFromFlash(*flash) : std::nullopt;
+  return release ? sim_platform::WithRelease(camera.hardwareId, *release) : camera.hardwareId;
+}
 
 }  // namespace
 
@@ -42,7 +55,7 @@ std::vector<std::string> SimPlatform::VideoDevicePaths() {
 std::optional<std::vector<ImagingDevice>> SimPlatform::ImagingDevices() {
   std::vector<ImagingDevice> list;
   for (const auto& camera : world_.Cameras()) {
-    if (!camera.instanceId.empty()) list.push_back({camera.instanceId, camera.hardwareId});
+    if (!camera.instanceId.empty()) list.push_back({camera.instanceId, ReportedHardwareId(camera)});
   }
   return list;
 }
@@ -53,6 +66,15 @@ void SimPlatform::EndProcessNow(int exitCode) {
 }
 
 void SimPlatform::RunDialog(DialogHandler& handler) {
+  const std::u16string trace = world_.GetString(u"World", u"DialogTrace");
+  if (!trace.empty()) {
+    const int64_t period = world_.GetNumber(u"World", u"ClosePeriod").value_or(kDefaultClosePeriodMs);
+    sim_platform::TraceDialog dialog(world_.ResolvePath(trace),
+                                     period > 0 ? static_cast<uint32_t>(period) : kDefaultClosePeriodMs,
+                                     *this);
+    dialog.Run(handler);
+    return;
+  }
 #ifdef _WIN32
   host_->RunDialog(handler);
 #else

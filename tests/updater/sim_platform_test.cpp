@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "fake_platform.h"
+#include "platform/sim/trace_dialog.h"
+#include "platform/sim/zel_release.h"
+
+namespace ostrel {
+namespace {
+
+using sim_platform::ReleaseFromFlash;
+using sim_platform::WithRelease;
+using Lines = std::vector<std::string>;
+
+std::string FlashWithDescriptor(uint8_t length, uint8_t type, size_t size = 0x20000) {
+  std::string flash(size, '\xFF');
+  if (size > 0x4021) {
+    flash[0x4020] = static_cast<char>(length);
+    flash[0x4021] = static_cast<char>(type);
+  }
+  if (size > 0x402D) {
+    flash[0x402C] = 0x07;
+    flash[0x402D] = 0x01;
+  }
+  return flash;
+}
+
+TEST(ZelRelease, ValidDescriptorGivesItsBcdDevice) {
+  const struct {
+    std::string flash;
+    std::optional<uint16_t> release;
+  } cases[] = {
+      {FlashWithDescriptor(18, 1), 0x0107},
+      {FlashWithDescriptor(18, 2), std::nullopt},
+      {FlashWithDescriptor(17, 1), std::nullopt},
+      {std::string(0x20000, '\xFF'), std::nullopt},
+      {FlashWithDescriptor(18, 1, 0x402E), 0x0107},
+      {FlashWithDescriptor(18, 1, 0x402D), std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReleaseFromFlash(c.flash), c.release) << c.flash.size();
+}
+
+TEST(ZelRelease, ReplacesTheRevField) {
+  EXPECT_EQ(WithRelease(u"USB\\VID_0408&PID_2040&REV_0105&MI_00", 0x01AB),
+            u"USB\\VID_0408&PID_2040&REV_01AB&MI_00");
+  EXPECT_EQ(WithRelease(u"USB\\VID_0408&PID_2040&REV_01", 0x01AB), u"USB\\VID_0408&PID_2040&REV_01");
+  EXPECT_EQ(WithRelease(u"USB\\VID_0408&PID_2040", 0x01AB), u"USB\\VID_0408&PID_2040");
+}
+
+// A handler that arms a timer at start, runs "an update" from it, and lets Close through
+// once the update has run for the given time.
+class ScriptedHandler : public DialogHandler {
+ public:
+  ScriptedHandler(Platform& platform, uint64_t updateMs) : platform_(platform), updateMs_(updateMs) {}
+  void OnInitDialog(DialogView& view) override {
+    view_ = &view;
+    view.SetControlText(1005, u"ready");
+    view.StartTimer(2457, 500);
+  }
+  void OnTimer(int id) override {
+    view_->KillTimer(id);
+    view_->EnableControl(2, false);
+    startedMs_ = platform_.MonotonicMs();
+  }
+  bool OnCloseRequest() override {
+    return startedMs_ == kNever || platform_.MonotonicMs() >= startedMs_ + updateMs_;
+  }
+  void OnRepaint() override { view_->ShowStateBitmap(134); }
+
+ private:
+  static constexpr uint64_t kNever = ~uint64_t{0};
+  Platform& platform_;
+  const uint64_t updateMs_;
+  DialogView* view_ = nullptr;
+  uint64_t startedMs_ = kNever;
+};
+
+TEST(TraceDialog, RecordsOperationsAndPressesCloseEveryPeriodUntilAccepted) {
+  testing::ScratchDir dir;
+  testing::FakePlatform platform(dir);
+  ScriptedHandler handler(platform, 1200);
+  {
+    sim_platform::TraceDialog dialog(dir.File(u"dialog.log"), 500, platform);
+    dialog.Run(handler);
+  }
+  EXPECT_EQ(dir.ReadFile(u"dialog.log"),
+            "TEXT 1005 ready\nTIMER 2457 500\nKILLTIMER 2457\nENABLE 2 0\n"
+            "CLOSE refused\nCLOSE refused\nCLOSE refused\nCLOSE accepted\n");
+  EXPECT_EQ(platform.nowMs, 2000u);
+}
+
+TEST(TraceDialog, UnwritableTraceIsReportedAndTheDialogStillRuns) {
+  testing::ScratchDir dir;
+  testing::FakePlatform platform(dir);
+  ScriptedHandler handler(platform, 0);
+  sim_platform::TraceDialog dialog(dir.File(u"missing/dialog.log"), 500, platform);
+  dialog.Run(handler);
+  EXPECT_EQ(platform.DebugLines().size(), 1u);
+  EXPECT_EQ(platform.nowMs, 500u);
+}
+
+}  // namespace
+}  // namespace ostrel
