@@ -23,6 +23,8 @@ extern std::unique_ptr<char[][kDevicePathBytes]> g_szDevicePaths;
 extern std::unique_ptr<uint8_t[]> g_pPartImage[kPartCount + 1];
 extern int32_t g_nPartImageSize[kPartCount + 1];
 extern char16_t g_szPartBinName[kPartCount + 1][kNameChars];
+// The part image a multi-image engine chose for the camera (1 to 4), 0 when none.
+extern int32_t g_nSelectedPart;
 // The supervision's 25 %, 50 % and 75 % log lines: each is written at most once per process.
 constexpr int kMilestoneCount = 3;
 extern std::atomic<int32_t> g_bMilestoneLogged[kMilestoneCount];

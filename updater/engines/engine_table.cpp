@@ -1,23 +1,11 @@
-// Which engine burns which chip vendor's firmware. Vendors whose engine is not part of this
-// build end as a missing vendor library rather than claiming success.
+// Which engine burns which chip vendor's firmware.
 #include <algorithm>
 #include <iterator>
 
 #include "engines/engines.h"
-#include "update_record.h"
-#include "wide_format.h"
 
 namespace ostrel {
 namespace {
-
-uint32_t EngineNotBuilt(CVarnelCameraDlg& record) {
-  record.platform().DebugOutput(FormatWide(
-      u"Ostrel: no update engine for chip vendor %d in this build", {record.m_nChipVendor}));
-  g_nExitCode = kOutcomeUpdateFailed;
-  record.m_nState = kStateLibraryMissing;
-  record.m_nProgress = 100;
-  return 0;
-}
 
 struct EngineSlot {
   int32_t vendor;
@@ -25,9 +13,9 @@ struct EngineSlot {
 };
 
 constexpr EngineSlot kEngines[] = {
-    {1, EngineNotBuilt},
+    {1, RunSunplusUpdate},
     {2, SkipUpdateForR},
-    {3, EngineNotBuilt},
+    {3, RunSonixUpdate},
     {4, RunZelUpdate},
 };
 

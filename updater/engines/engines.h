@@ -14,6 +14,12 @@ using EngineEntry = uint32_t (*)(CVarnelCameraDlg& record);
 // The engine of the chip vendor number, nullptr for an unknown vendor.
 EngineEntry EngineForVendor(int32_t vendor);
 
+// Vendor 1: Sunplus, through SunplusCamera.dll.
+uint32_t RunSunplusUpdate(CVarnelCameraDlg& record);
+
+// Vendor 3: SONIX, through BurnerApLib.dll (with its companion st50220.dll).
+uint32_t RunSonixUpdate(CVarnelCameraDlg& record);
+
 // Vendor 2 ("R"): nothing is burned; the run ends as up to date.
 uint32_t SkipUpdateForR(CVarnelCameraDlg& record);
 

@@ -1,0 +1,219 @@
+// Chip vendor 3: the SONIX engine, which burns the camera's 64 KiB serial flash through
+// BurnerApLib.
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <vector>
+
+#include "engines/engines.h"
+#include "engines/part_image.h"
+#include "engines/vendor_engine.h"
+#include "update_record.h"
+#include "vendor_api/burner_ap_lib.h"
+
+namespace ostrel {
+namespace {
+
+namespace api = burner_ap_lib;
+
+constexpr uint32_t kBurnBytes = 0x10000;
+constexpr uint32_t kIdentityAddress = 0x150;
+constexpr size_t kIdentityBytes = 5;
+constexpr uint8_t kKindL = 0x4C;
+constexpr uint8_t kKindS = 0x53;
+
+// Where the write-protection byte lives, by the first four characters of the ROM version
+// text and its byte 5; the first matching row wins. A row without an address reads it from
+// the chip.
+struct ProtectionRow {
+  const char* versions[5];
+  uint8_t byte5;
+  bool fromChip;
+  uint16_t address;
+};
+
+constexpr ProtectionRow kProtectionRows[] = {
+    {{"231R"}, 2, false, 0x000F},
+    {{"232R", "275R", "276R", "290R"}, 1, false, 0xC034},
+    {{"232R"}, 2, true, 0},
+    {{"286R", "288R", "289R", "270R", "271R"}, 1, true, 0},
+};
+constexpr uint16_t kDefaultProtectionAddress = 0x8034;
+
+struct BurnerApLib {
+  api::InitializeDriverInterfaceFn Initialize_DriverInterface;
+  api::ReqToDriverFn ReqToDriver;
+  api::GetRomVersionFn GetRomVersion;
+  api::GetSectorTableAddrFn GetSectorTableAddr;
+  api::ProcReadFromAsicFn ProcReadFromASIC;
+  api::SetWriteProtectFn SetWriteProtect;
+  api::GetSerialNumFn GetSerialNum;
+  api::EraseSfFn EraseSF;
+  api::ResetDeviceFn ResetDevice;
+  api::UnInitializeDriverInterfaceFn UnInitialize_DriverInterface;
+};
+
+const ProtectionRow* MatchingRow(const char* romVersion) {
+  const uint8_t byte5 = static_cast<uint8_t>(romVersion[5]);
+  for (const ProtectionRow& row : kProtectionRows) {
+    if (row.byte5 != byte5) continue;
+    for (const char* text : row.versions) {
+      if (text != nullptr && std::strncmp(romVersion, text, 4) == 0) return &row;
+    }
+  }
+  return nullptr;
+}
+
+uint16_t ProtectionAddress(const BurnerApLib& lib) {
+  char romVersion[api::kRomVersionBytes] = {};
+  lib.GetRomVersion(romVersion);
+  const ProtectionRow* row = MatchingRow(romVersion);
+  if (row == nullptr) return kDefaultProtectionAddress;
+  if (!row->fromChip) return row->address;
+  unsigned short sectorTable = 0;
+  lib.GetSectorTableAddr(&sectorTable);
+  unsigned char chipBytes[8] = {};
+  lib.ProcReadFromASIC(static_cast<unsigned short>(sectorTable + 8), chipBytes);
+  return static_cast<uint16_t>(chipBytes[0] * 256 + 0x34);
+}
+
+// The first loaded part whose identity matches the camera's: the kind letter at 0x150 and,
+// for L, identity byte 3 at 0x153, for S, byte 4 at 0x154. 0 when none fits.
+int ChoosePart(const uint8_t (&identity)[kIdentityBytes]) {
+  size_t matchIndex;
+  if (identity[0] == kKindL) {
+    matchIndex = 3;
+  } else if (identity[0] == kKindS) {
+    matchIndex = 4;
+  } else {
+    return 0;
+  }
+  for (int n = 1; n <= kPartCount; ++n) {
+    if (!PartIsLoaded(n)) continue;
+    const uint8_t* part = g_pPartImage[n].get();
+    if (static_cast<size_t>(g_nPartImageSize[n]) <= kIdentityAddress + matchIndex) continue;
+    if (part[kIdentityAddress] == identity[0] &&
+        part[kIdentityAddress + matchIndex] == identity[matchIndex]) {
+      return n;
+    }
+  }
+  return 0;
+}
+
+bool BindBurnerApLib(CVarnelCameraDlg& record, std::unique_ptr<LoadedLibrary>& library,
+                     BurnerApLib& lib) {
+  VendorExport exports[] = {
+      {"Initialize_DriverInterface"}, {"ReqToDriver"},   {"GetRomVersion"},
+      {"GetSectorTableAddr"},         {"ProcReadFromASIC"}, {"SetWriteProtect"},
+      {"GetSerialNum"},               {"EraseSF"},       {"ResetDevice"},
+      {"UnInitialize_DriverInterface"},
+  };
+  library = LoadVendorLibrary(record.platform(), u"BurnerApLib.dll", exports, std::size(exports));
+  if (!library) return false;
+  lib = {ExportAs<api::InitializeDriverInterfaceFn>(exports[0]),
+         ExportAs<api::ReqToDriverFn>(exports[1]),
+         ExportAs<api::GetRomVersionFn>(exports[2]),
+         ExportAs<api::GetSectorTableAddrFn>(exports[3]),
+         ExportAs<api::ProcReadFromAsicFn>(exports[4]),
+         ExportAs<api::SetWriteProtectFn>(exports[5]),
+         ExportAs<api::GetSerialNumFn>(exports[6]),
+         ExportAs<api::EraseSfFn>(exports[7]),
+         ExportAs<api::ResetDeviceFn>(exports[8]),
+         ExportAs<api::UnInitializeDriverInterfaceFn>(exports[9])};
+  return true;
+}
+
+void FailWithLog(CVarnelCameraDlg& record, std::u16string_view line) {
+  record.WriteLog(line);
+  EndUpdateFailed(record);
+}
+
+}  // namespace
+
+uint32_t RunSonixUpdate(CVarnelCameraDlg& record) {
+  // Loaded by name at run time, so that a missing library (or its companion driver
+  // library) ends as a missing library instead of a program that cannot start.
+  std::unique_ptr<LoadedLibrary> library;
+  BurnerApLib lib{};
+  if (!BindBurnerApLib(record, library, lib)) {
+    EndLibraryMissing(record);
+    return 0;
+  }
+  if (lib.Initialize_DriverInterface(record.m_wVid, record.m_wPid) == 0) {
+    FailWithLog(record, u"Init SONIX camera module error!\r\n");
+    return 0;
+  }
+
+  g_nSelectedPart = 0;
+  const uint8_t* image = record.m_pImage.get();
+  size_t imageSize = static_cast<size_t>(std::max(record.m_nImageSize, 0));
+  if (record.m_bMultiImage) {
+    uint8_t identity[kIdentityBytes] = {};
+    lib.ReqToDriver(api::kCommandRead, kIdentityAddress, identity, kIdentityBytes);
+    const int part = ChoosePart(identity);
+    if (part == 0) {
+      EndNoMatchingPart(record);
+      return 0;
+    }
+    TakePart(record, part);
+    image = g_pPartImage[part].get();
+    imageSize = static_cast<size_t>(g_nPartImageSize[part]);
+  }
+
+  unsigned short protectionAddress = ProtectionAddress(lib);
+  unsigned char protectionByte = 0;
+  unsigned short protectionWord = 0xFFFF;
+  lib.ReqToDriver(api::kCommandRead, protectionAddress, &protectionByte, 1);
+  if (!lib.SetWriteProtect(false, protectionWord, protectionByte)) {
+    FailWithLog(record, u"Set write protect error!\r\n");
+    return 0;
+  }
+
+  // The burn always takes 64 KiB: a shorter image is padded with 0xFF, the value of erased
+  // flash, so the bytes past its end stay as the erase left them.
+  std::vector<uint8_t> burn(std::max<size_t>(imageSize, kBurnBytes), 0xFF);
+  std::copy(image, image + imageSize, burn.begin());
+
+  if (record.m_bMultiImage && EndIfPartIsCurrent(record, 3, g_nSelectedPart)) return 0;
+
+  if (!lib.GetSerialNum(burn.data(), kBurnBytes)) {
+    FailWithLog(record, u"Get Serial Number Fail!\r\n");
+    return 0;
+  }
+  record.m_nProgress = 20;
+  if (!lib.EraseSF()) {
+    FailWithLog(record, u"Erase Fail!\r\n");
+    return 0;
+  }
+  record.m_nProgress = 40;
+  if (!lib.ReqToDriver(api::kCommandWrite, 0, burn.data(), kBurnBytes)) {
+    FailWithLog(record, u"Burn Process Fail!\r\n");
+    return 0;
+  }
+  record.m_nProgress = 80;
+  std::vector<uint8_t> readBack(kBurnBytes);
+  if (!lib.ReqToDriver(api::kCommandRead, 0, readBack.data(), kBurnBytes)) {
+    FailWithLog(record, u"Verify Process Fail!\r\n");
+    return 0;
+  }
+  const auto difference = std::mismatch(readBack.begin(), readBack.end(), burn.begin());
+  if (difference.first != readBack.end()) {
+    const auto address = static_cast<unsigned>(difference.first - readBack.begin());
+    record.WriteLog(u"Error! SF Data[%x]=%x , Buffer[%x]=%x\r\n",
+                    {address, unsigned{*difference.first}, address, unsigned{*difference.second}});
+    EndUpdateFailed(record);
+    return 0;
+  }
+  if (!lib.SetWriteProtect(true, protectionWord, protectionByte)) {
+    EndUpdateFailed(record);
+    return 0;
+  }
+  lib.ResetDevice();
+  lib.UnInitialize_DriverInterface();
+  g_nExitCode = kOutcomeSuccess;
+  record.m_nState = kStateFinished;
+  record.m_nProgress = 100;
+  return 0;
+}
+
+}  // namespace ostrel
