@@ -1,0 +1,224 @@
+// Windows transport: DirectShow lists the video-input devices and binds them to capture
+// filters; the extension units are reached through the filter's kernel-streaming control and
+// topology interfaces. A camera handle is the capture filter (IBaseFilter*).
+#include <windows.h>
+#include <dshow.h>
+
+#include <vector>
+
+#include "transport/platform_transport.h"
+
+namespace tandrel {
+namespace {
+
+// Declared here because the MinGW headers lack IKsTopologyInfo and guard IKsControl behind
+// kernel-mode definitions. Method order is the system's.
+struct IKsControlInterface : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE KsProperty(void* property, ULONG propertyLength, void* data,
+                                               ULONG dataLength, ULONG* bytesReturned) = 0;
+  virtual HRESULT STDMETHODCALLTYPE KsMethod(void* method, ULONG methodLength, void* data,
+                                             ULONG dataLength, ULONG* bytesReturned) = 0;
+  virtual HRESULT STDMETHODCALLTYPE KsEvent(void* event, ULONG eventLength, void* data,
+                                            ULONG dataLength, ULONG* bytesReturned) = 0;
+};
+
+struct IKsTopologyInfoInterface : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE get_NumCategories(DWORD* count) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Category(DWORD index, GUID* category) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_NumConnections(DWORD* count) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_ConnectionInfo(DWORD index, void* connection) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_NodeName(DWORD node, WCHAR* name, DWORD size,
+                                                 DWORD* required) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_NumNodes(DWORD* count) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_NodeType(DWORD node, GUID* type) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CreateNodeInstance(DWORD node, REFIID iid, void** object) = 0;
+};
+
+constexpr GUID kSystemDeviceEnum = {0x62BE5D10, 0x60EB, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+constexpr GUID kCreateDevEnumIid = {0x29840822, 0x5B84, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+constexpr GUID kVideoInputCategory = {0x860BB310, 0x5D01, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
+constexpr GUID kPropertyBagIid = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
+constexpr GUID kBaseFilterIid = {0x56A86895, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+constexpr GUID kKsControlIid = {0x28F54685, 0x06FD, 0x11D2, {0xB2, 0x7A, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
+constexpr GUID kKsTopologyInfoIid = {0x720D4AC0, 0x7533, 0x11D0, {0xA5, 0xD6, 0x28, 0xDB, 0x04, 0xC1, 0x00, 0x00}};
+constexpr GUID kDevSpecificNode = {0x941C7AC0, 0xC559, 0x11D0, {0x8A, 0x2B, 0x00, 0xA0, 0xC9, 0x25, 0x5A, 0xC1}};
+constexpr uint32_t kNoNode = 1;
+constexpr uint32_t kNoDevices = 1;
+constexpr int kMaxNarrowName = 256;
+
+// A COM pointer that releases its reference on every way out.
+template <typename T>
+class ComRef {
+ public:
+  ComRef() = default;
+  explicit ComRef(T* pointer) : pointer_(pointer) {}
+  ~ComRef() { Reset(); }
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  ComRef(ComRef&& other) noexcept : pointer_(other.pointer_) { other.pointer_ = nullptr; }
+  T* Get() const { return pointer_; }
+  T* operator->() const { return pointer_; }
+  void** Out() {
+    Reset();
+    return reinterpret_cast<void**>(&pointer_);
+  }
+  void Reset() {
+    if (pointer_ != nullptr) pointer_->Release();
+    pointer_ = nullptr;
+  }
+
+ private:
+  T* pointer_ = nullptr;
+};
+
+// COM stays initialised on every thread that used the library until that thread ends, since
+// the filters it binds may be used again by later calls.
+void EnsureComOnThisThread() {
+  struct ComApartment {
+    HRESULT status = CoInitialize(nullptr);
+    ~ComApartment() {
+      if (SUCCEEDED(status)) CoUninitialize();
+    }
+  };
+  thread_local ComApartment apartment;
+}
+
+std::string NarrowDisplayName(IMoniker* moniker) {
+  LPOLESTR wide = nullptr;
+  if (FAILED(moniker->GetDisplayName(nullptr, nullptr, &wide)) || wide == nullptr) return {};
+  char narrow[kMaxNarrowName] = {};
+  const int written = WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, kMaxNarrowName - 1,
+                                          nullptr, nullptr);
+  CoTaskMemFree(wide);
+  return written > 0 ? std::string(narrow) : std::string();
+}
+
+class FilterCamera : public BoundCamera {
+ public:
+  explicit FilterCamera(ComRef<IBaseFilter> filter) : filter_(std::move(filter)) {}
+  ZelDeviceHandle Handle() const override { return filter_.Get(); }
+
+ private:
+  ComRef<IBaseFilter> filter_;
+};
+
+class DirectShowInputs : public VideoInputList {
+ public:
+  void Add(ComRef<IMoniker> moniker) {
+    names_.push_back(NarrowDisplayName(moniker.Get()));
+    monikers_.push_back(std::move(moniker));
+  }
+  size_t Count() const override { return monikers_.size(); }
+  std::string DisplayName(size_t index) const override { return names_[index]; }
+
+  std::shared_ptr<BoundCamera> Bind(size_t index, uint32_t& status) override {
+    IMoniker* const moniker = monikers_[index].Get();
+    ComRef<IPropertyBag> bag;
+    HRESULT hr = moniker->BindToStorage(nullptr, nullptr, kPropertyBagIid, bag.Out());
+    if (FAILED(hr)) return Failed(status, hr);
+    VARIANT name;
+    VariantInit(&name);
+    name.vt = VT_BSTR;
+    hr = bag->Read(L"FriendlyName", &name, nullptr);
+    VariantClear(&name);
+    if (hr != S_OK) return Failed(status, hr);
+    ComRef<IBaseFilter> filter;
+    hr = moniker->BindToObject(nullptr, nullptr, kBaseFilterIid, filter.Out());
+    if (hr != S_OK) return Failed(status, hr);
+    return std::make_shared<FilterCamera>(std::move(filter));
+  }
+
+ private:
+  static std::shared_ptr<BoundCamera> Failed(uint32_t& status, HRESULT hr) {
+    status = static_cast<uint32_t>(hr);
+    return nullptr;
+  }
+
+  std::vector<ComRef<IMoniker>> monikers_;
+  std::vector<std::string> names_;
+};
+
+class KsControl : public DeviceControl {
+ public:
+  KsControl(IBaseFilter* filter, ComRef<IKsControlInterface> control)
+      : filter_(filter), control_(std::move(control)) {}
+
+  uint32_t FindExtensionNode(uint32_t& nodeId) override {
+    ComRef<IKsTopologyInfoInterface> topology;
+    HRESULT hr = filter_->QueryInterface(kKsTopologyInfoIid, topology.Out());
+    if (FAILED(hr)) return static_cast<uint32_t>(hr);
+    DWORD nodes = 0;
+    hr = topology->get_NumNodes(&nodes);
+    if (FAILED(hr)) return static_cast<uint32_t>(hr);
+    for (DWORD node = 0; node < nodes; ++node) {
+      GUID type;
+      if (FAILED(topology->get_NodeType(node, &type))) continue;
+      if (IsEqualGUID(type, kDevSpecificNode)) {
+        nodeId = node;
+        return 0;
+      }
+    }
+    return kNoNode;
+  }
+
+  uint32_t Property(const NodeProperty& property, uint8_t* data, uint32_t length,
+                    uint32_t& bytesReturned) override {
+    NodeProperty request = property;
+    ULONG returned = 0;
+    const HRESULT hr =
+        control_->KsProperty(&request, sizeof request, data, length, &returned);
+    bytesReturned = returned;
+    return static_cast<uint32_t>(hr);
+  }
+
+ private:
+  IBaseFilter* filter_;  // the caller's or the binding's; outlives this control
+  ComRef<IKsControlInterface> control_;
+};
+
+class KsTransport : public Transport {
+ public:
+  std::unique_ptr<VideoInputList> ListVideoInputs() override {
+    EnsureComOnThisThread();
+    ComRef<ICreateDevEnum> devices;
+    if (CoCreateInstance(kSystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, kCreateDevEnumIid,
+                         devices.Out()) != S_OK) {
+      return nullptr;
+    }
+    auto inputs = std::make_unique<DirectShowInputs>();
+    ComRef<IEnumMoniker> monikers;
+    // S_FALSE: no device of the category, an empty list.
+    if (devices->CreateClassEnumerator(kVideoInputCategory,
+                                       reinterpret_cast<IEnumMoniker**>(monikers.Out()), 0) != S_OK) {
+      return inputs;
+    }
+    monikers->Reset();
+    for (;;) {
+      ComRef<IMoniker> moniker;
+      if (monikers->Next(1, reinterpret_cast<IMoniker**>(moniker.Out()), nullptr) != S_OK) break;
+      inputs->Add(std::move(moniker));
+    }
+    return inputs;
+  }
+
+  std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) override {
+    EnsureComOnThisThread();
+    IBaseFilter* const filter = static_cast<IBaseFilter*>(camera);
+    ComRef<IKsControlInterface> control;
+    const HRESULT hr = filter->QueryInterface(kKsControlIid, control.Out());
+    status = static_cast<uint32_t>(hr);
+    if (hr != S_OK) return nullptr;
+    return std::make_unique<KsControl>(filter, std::move(control));
+  }
+
+  void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+};
+
+}  // namespace
+
+Transport& PlatformTransport() {
+  static KsTransport* const transport = new KsTransport;
+  return *transport;
+}
+
+}  // namespace tandrel
