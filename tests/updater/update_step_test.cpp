@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "app.h"
+#include "engines/engines.h"
 #include "updater_fixture.h"
 
 namespace ostrel {
@@ -132,20 +132,6 @@ TEST_F(UpdateStepTest, VendorTwoEndsAsNothingToDoAfterTheSupervisionEnds) {
                           u"Start update!\r\n"}));
 }
 
-TEST_F(UpdateStepTest, VendorWhoseEngineIsNotBuiltEndsAsLibraryMissing) {
-  Camera("3");
-  WriteBinFile(u"fw.bin", std::string(0x400, '\0'));
-  InitWindowed();
-  record.StartUpdate();
-  platform.JoinThreads();
-  EXPECT_EQ(g_nExitCode, kOutcomeUpdateFailed);
-  EXPECT_EQ(record.m_nState, kStateLibraryMissing);
-  EXPECT_EQ(record.m_bUpdating, 0);
-  EXPECT_EQ(platform.view.Text(kCtlStatus), u"BurnerApLib.dll, st50220.dll missing!");
-  EXPECT_EQ(Log(), LogOf({kFound, kReady, u"Auto load the file[fw.bin], ", u"load ok.\r\n",
-                          u"Start update!\r\n", u"**DLL missing!\r\n"}));
-}
-
 TEST_F(UpdateStepTest, MultiImageAlwaysStartsAndSavesOnlyTheVendor) {
   AddCamera(UsbCamera(0x0408, 0x2040, 0x9999, "2e3f1c7e"));
   WritePidIni({"[PID_2040]", "[P1D_2040]", "BIN=a.bin", "CHIP=2"});
@@ -160,10 +146,14 @@ TEST_F(UpdateStepTest, MultiImageAlwaysStartsAndSavesOnlyTheVendor) {
                           u"Start update!\r\n"}));
 }
 
-TEST_F(UpdateStepTest, SilentRunOfAMissingEngineEndsWithCodeFive) {
-  Camera("1");
-  WriteBinFile(u"fw.bin", std::string(0x100, '\0'));
-  EXPECT_EQ(CVarnelCameraApp(platform).Run(u"-s"), kOutcomeUpdateFailed);
+TEST(EngineTable, VendorsOneToFourHaveAnEngineOthersNone) {
+  const struct {
+    int32_t vendor;
+    EngineEntry engine;
+  } cases[] = {{0, nullptr},           {1, RunSunplusUpdate}, {2, SkipUpdateForR},
+               {3, RunSonixUpdate},    {4, RunZelUpdate},     {5, nullptr},
+               {-1, nullptr}};
+  for (const auto& c : cases) EXPECT_EQ(EngineForVendor(c.vendor), c.engine) << c.vendor;
 }
 
 }  // namespace
