@@ -113,8 +113,10 @@ void RestoreBlock(Platform& platform, const std::u16string& path, SerialBlock& b
   }
 }
 
-// Patches the block into the image; false when the image's pointer chain leaves the image
-// or the block would end past the image buffer.
+// A 16-bit offset plus a block of at most one sector always ends inside the image buffer.
+static_assert(0xFFFF + kSectorBytes <= kImageBufferBytes);
+
+// Patches the block into the image; false when the image's pointer chain leaves the image.
 bool PatchBlock(CVarnelCameraDlg& record, uint8_t chipType, const SerialBlock& block) {
   uint8_t* image = record.m_pImage.get();
   if (chipType == kChip68 || chipType == kChip69) {
@@ -122,7 +124,7 @@ bool PatchBlock(CVarnelCameraDlg& record, uint8_t chipType, const SerialBlock& b
   } else if (chipType == kChip6A) {
     const std::optional<uint32_t> q =
         BlockOffset(image, static_cast<size_t>(std::max(record.m_nImageSize, 0)));
-    if (!q || *q + block.length > kImageBufferBytes) return false;
+    if (!q) return false;
     std::copy_n(block.bytes.begin(), block.length, image + *q);
     record.m_nImageSize = static_cast<int32_t>(*q + block.length);
   }
