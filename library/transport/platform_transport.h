@@ -82,6 +82,8 @@ class Transport {
   virtual std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) = 0;
   // The pause between retries.
   virtual void Sleep(uint32_t milliseconds) = 0;
+  // Whole seconds of the clock the chip-erase time limit reads.
+  virtual int64_t WallClockSeconds() = 0;
 };
 
 // The transport of the platform this library was built for.

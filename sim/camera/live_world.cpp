@@ -43,6 +43,13 @@ LiveWorld::LiveWorld(const WorldFile& file)
 
 LiveWorld::~LiveWorld() = default;
 
+int64_t LiveWorld::WallClockSeconds() const {
+  const double realSeconds = std::chrono::duration<double>(
+                                 std::chrono::steady_clock::now().time_since_epoch())
+                                 .count();
+  return static_cast<int64_t>(realSeconds / file_.TimeScale());
+}
+
 void LiveWorld::Sleep(uint32_t milliseconds) const {
   const double scaled = milliseconds * file_.TimeScale();
   std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(scaled));

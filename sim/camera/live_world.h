@@ -32,6 +32,8 @@ class LiveWorld {
 
   // Sleeps the given time scaled by the world's TimeScale.
   void Sleep(uint32_t milliseconds) const;
+  // Whole seconds of the world's clock, which runs 1/TimeScale times as fast as real time.
+  int64_t WallClockSeconds() const;
 
  private:
   const WorldFile file_;

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <dshow.h>
 
+#include <ctime>
 #include <vector>
 
 #include "transport/platform_transport.h"
@@ -212,6 +213,7 @@ class KsTransport : public Transport {
   }
 
   void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+  int64_t WallClockSeconds() override { return static_cast<int64_t>(std::time(nullptr)); }
 };
 
 }  // namespace

@@ -89,6 +89,7 @@ class SimTransport : public Transport {
   }
 
   void Sleep(uint32_t milliseconds) override { sim::LiveWorld::Active()->Sleep(milliseconds); }
+  int64_t WallClockSeconds() override { return sim::LiveWorld::Active()->WallClockSeconds(); }
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -175,6 +176,7 @@ class V4l2Transport : public Transport {
   void Sleep(uint32_t milliseconds) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   }
+  int64_t WallClockSeconds() override { return static_cast<int64_t>(std::time(nullptr)); }
 };
 
 }  // namespace

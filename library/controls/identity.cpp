@@ -1,0 +1,120 @@
+// Device identity from the camera's flash: the firmware identity block, the serial-number and
+// manufacturer string descriptors, and the custom serial number record.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "flash/string_descriptors.h"
+#include "tandrel.h"
+#include "text/utf16.h"
+
+namespace tandrel {
+namespace {
+
+constexpr int kIdentityBlock = 0x240;
+constexpr int kIdentityBlockBytes = 24;
+constexpr int kSerialIndexAddress = 0x4030;
+constexpr int kManufacturerIndexAddress = 0x402E;
+constexpr int kCustomSerialAddress = 0x19000;
+constexpr uint8_t kMaxCustomSerial = 30;
+constexpr int kMaxStringBytes = 158;  // 79 characters
+
+void CopyIdentityField(const uint8_t* section, const char* label, char (&field)[5]) {
+  std::memset(field, 0, sizeof field);
+  if (std::memcmp(section, label, 3) == 0) {
+    // A bounded copy: stops at a zero byte; five non-zero bytes leave no terminator.
+    for (size_t i = 0; i < sizeof field && section[3 + i] != 0; ++i) {
+      field[i] = static_cast<char>(section[3 + i]);
+    }
+  } else {
+    std::memcpy(field, "FFFF", 5);
+  }
+}
+
+// The string descriptor whose index is kept at indexAddress, as ANSI text.
+int LookUpString(int indexAddress, char* text, int size, int* count) {
+  if (text == nullptr || count == nullptr || size <= 0) return ZEL_E_INVALID_ARG;
+  unsigned char index = 0;
+  int result = ZelFlashRead(indexAddress, &index, 1);
+  if (result != ZEL_OK) return result;
+  if (index == 0) {
+    *count = 0;
+    return ZEL_OK;
+  }
+  std::array<uint8_t, kStringAreaProbeBytes> head{};
+  result = ZelFlashRead(kStringArea, head.data(), static_cast<int>(head.size()));
+  if (result != ZEL_OK) return result;
+  const int slotSize = StringSlotSize(head.data());
+  if (slotSize == 0) {
+    *count = 0;
+    return ZEL_E_NOT_SUPPORTED;
+  }
+  std::array<uint8_t, kStringAreaProbeBytes> slot{};
+  result = ZelFlashRead(kStringArea + index * slotSize, slot.data(), slotSize);
+  if (result != ZEL_OK) return result;
+  const int bLength = slot[0];
+  if (bLength == 0) return ZEL_OK;
+  // Never past the slot, whatever bLength claims; a bLength of 1 carries no character.
+  int n = std::max(0, std::min(bLength, slotSize) - 2);
+  if (n / 2 + 1 > size) n = 2 * size - 2;
+  n = std::min(n, kMaxStringBytes);
+  std::u16string characters;
+  for (int i = 0; i + 1 < n; i += 2) {
+    characters += static_cast<char16_t>(slot[2 + i] | (slot[3 + i] << 8));
+  }
+  const std::string ansi = text::Utf16ToCp1252(characters);
+  std::memcpy(text, ansi.data(), ansi.size());
+  text[ansi.size()] = '\0';
+  *count = n / 2 + 1;
+  return ZEL_OK;
+}
+
+}  // namespace
+}  // namespace tandrel
+
+using namespace tandrel;
+
+extern "C" TANDREL_API int ZelGetFirmwareVersion(ZelFirmwareVersion* version) {
+  if (version == nullptr) return ZEL_E_INVALID_ARG;
+  // Zero-filled first: a failed read then gives "FFFF" in every field.
+  uint8_t block[kIdentityBlockBytes] = {};
+  const int result = ZelFlashRead(kIdentityBlock, block, kIdentityBlockBytes);
+  CopyIdentityField(block, "VID", version->vendor);
+  CopyIdentityField(block + 8, "PID", version->product);
+  CopyIdentityField(block + 16, "REV", version->revision);
+  return result;
+}
+
+extern "C" TANDREL_API int ZelGetSerialNumber(char* text, int size, int* count) {
+  return LookUpString(kSerialIndexAddress, text, size, count);
+}
+
+extern "C" TANDREL_API int ZelGetiManufacturer(char* text, int size, int* count) {
+  return LookUpString(kManufacturerIndexAddress, text, size, count);
+}
+
+extern "C" TANDREL_API int ZelSetCustomSerialNumber(ZelCustomSerialNumber record) {
+  if (record.length > kMaxCustomSerial) return ZEL_E_INVALID_ARG;
+  // Bytes past the serial stay erased.
+  uint8_t flash[sizeof(ZelCustomSerialNumber)];
+  std::memset(flash, 0xFF, sizeof flash);
+  flash[0] = 1;
+  flash[1] = record.length;
+  std::memcpy(flash + 2, record.serial, record.length);
+  const int erased = ZelFlashSectorErase(kCustomSerialAddress);
+  if (erased != ZEL_OK) return erased;
+  return ZelFlashWrite(kCustomSerialAddress, flash, sizeof flash);
+}
+
+extern "C" TANDREL_API int ZelGetCustomSerialNumber(ZelCustomSerialNumber* record) {
+  if (record == nullptr) return ZEL_E_INVALID_ARG;
+  uint8_t flash[sizeof(ZelCustomSerialNumber)] = {};
+  const int result = ZelFlashRead(kCustomSerialAddress, flash, sizeof flash);
+  if (result != ZEL_OK) return result;
+  record->valid = flash[0] == 1 ? 1 : 0;
+  record->length = flash[1];
+  if (record->length > kMaxCustomSerial) return ZEL_E_INVALID_ARG;
+  std::memcpy(record->serial, flash + 2, record->length);
+  return ZEL_OK;
+}

@@ -1,0 +1,90 @@
+// The download exports the updater looks up by name: manufacturer name, erase with check,
+// name carried into an image, write with verify, chip reset.
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "flash/string_descriptors.h"
+#include "tandrel.h"
+#include "text/utf16.h"
+#include "transport/debug_output.h"
+
+namespace tandrel {
+namespace {
+
+constexpr int kFlashBytes = 0x20000;
+constexpr int kManufacturerIndex = 0x402E;
+constexpr int kSerialNumberIndex = 0x4030;
+constexpr int kManufacturerSlot = 3;
+constexpr size_t kNameBytes = 256;
+constexpr int kSpiConfigWord = 16;
+
+void PrepareFlashInterface() {
+  ZelSetPll();
+  ZelFlashSetSpiConfig(kSpiConfigWord, 0);
+}
+
+}  // namespace
+}  // namespace tandrel
+
+using namespace tandrel;
+
+extern "C" TANDREL_API void pfn_GetManufacturer(char* name, unsigned char* nameLength) {
+  if (name == nullptr || nameLength == nullptr) return;
+  int count = 0;
+  ZelGetiManufacturer(name, static_cast<int>(kNameBytes), &count);
+  *nameLength = static_cast<unsigned char>(count);
+}
+
+extern "C" TANDREL_API int pfn_UVC_SetManufactureStringToFW(unsigned char* image, int /*reserved*/,
+                                                            const char* name) {
+  if (image == nullptr || name == nullptr) return ZEL_E_INVALID_ARG;
+  const int slotSize = StringSlotSize(image + kStringArea);
+  size_t n = strnlen(name, kNameBytes);
+  DebugLine("length(by strlen(str)) in set SN=" + std::to_string(n));
+  if (n == 0) {
+    image[kSerialNumberIndex] = 0;
+    return ZEL_OK;
+  }
+  // An image without string slots has nowhere to carry the name: it is left as it was.
+  if (slotSize == 0) return ZEL_OK;
+  n = std::min<size_t>(n, static_cast<size_t>((slotSize - 2) / 2));
+  image[kManufacturerIndex] = kManufacturerSlot;
+  unsigned char* slot = image + kStringArea + kManufacturerSlot * slotSize;
+  std::memset(slot, 0, static_cast<size_t>(slotSize));
+  slot[0] = static_cast<unsigned char>(2 * n + 2);
+  slot[1] = 3;
+  const std::u16string characters = text::Cp1252ToUtf16(std::string(name, n));
+  for (size_t i = 0; i < n; ++i) {
+    slot[2 + 2 * i] = static_cast<unsigned char>(characters[i] & 0xFF);
+    slot[3 + 2 * i] = static_cast<unsigned char>(characters[i] >> 8);
+  }
+  return ZEL_OK;
+}
+
+extern "C" TANDREL_API int pfn_UVC_EEPROMErase(void) {
+  PrepareFlashInterface();
+  ZelFlashErase();
+  const auto readBack = std::make_unique<unsigned char[]>(kFlashBytes);
+  // Only a complete read-back that is all 0xFF counts as erased.
+  if (ZelFlashRead(0, readBack.get(), kFlashBytes) != ZEL_OK) return 1;
+  for (int i = 0; i < kFlashBytes; ++i) {
+    if (readBack[i] != 0xFF) return 1;
+  }
+  return 0;
+}
+
+extern "C" TANDREL_API int pfn_EEPROM_DownLoad2(int /*reserved*/, int address,
+                                                const unsigned char* image, int length) {
+  if (image == nullptr || length < 0) return ZEL_E_INVALID_ARG;
+  PrepareFlashInterface();
+  const int written = ZelFlashWrite(address, image, length);
+  const auto readBack = std::make_unique<unsigned char[]>(kFlashBytes);
+  const int read = ZelFlashRead(address, readBack.get(), length);
+  // A read-back that failed verifies nothing: the download fails with the first failure.
+  if (read != ZEL_OK) return written != ZEL_OK ? written : read;
+  if (std::memcmp(readBack.get(), image, static_cast<size_t>(length)) != 0) return 1;
+  return written;
+}
+
+extern "C" TANDREL_API int pfn_UVC_ResetIC(void) { return ZelReset() != ZEL_OK ? 31 : 0; }

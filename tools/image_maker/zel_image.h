@@ -1,0 +1,27 @@
+// Firmware images for ZEL cameras: the flash content from address 0, with the identity
+// block, the string-descriptor area and the USB device descriptor the library and the
+// simulated camera read.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace images {
+
+struct ZelImageSpec {
+  uint16_t vendorId = 0x0408;
+  uint16_t productId = 0x2040;
+  uint16_t version = 0x0107;      // bcdDevice, and the REV text as four hex digits
+  // String 1 is always present: the slot size is read from where slot 1 starts.
+  std::string product = "Camera"; // string 1
+  std::string manufacturer;       // string 2 (empty: no manufacturer string, index 0)
+  std::string serialNumber;       // string 3 (empty: no serial-number string, index 0)
+  uint32_t slotSize = 0x40;       // bytes per string-descriptor slot
+  uint32_t size = 0x20000;        // image length in bytes
+  uint32_t seed = 1;              // the firmware body is a repeatable byte pattern
+};
+
+std::vector<uint8_t> MakeZelImage(const ZelImageSpec& spec);
+
+}  // namespace images
