@@ -1,0 +1,101 @@
+// The stand-in of SunplusCamera: the first sunplus camera of the world, with its serial flash
+// of 4 KiB sectors, behind the exports the Sunplus engine uses.
+#include <memory>
+#include <type_traits>
+
+#include "vendor/vendor_camera.h"
+#include "vendor_api/sunplus_camera.h"
+
+namespace {
+
+namespace api = sunplus_camera;
+
+constexpr uint32_t kFlashBytes = 0x20000;
+constexpr uint32_t kSectorBytes = api::kSectorBytes;
+// What the library reports while it writes, as the engine's state codes name it.
+constexpr uint8_t kStateWriting = 21;
+constexpr uint8_t kDefaultFlashType = 0x7A;
+constexpr uint8_t kDefaultAsicType = 0x68;
+
+sim::VendorCamera* Camera() {
+  static const std::unique_ptr<sim::VendorCamera> camera = [] {
+    auto found = sim::VendorCamera::Find("sunplus", kFlashBytes);
+    return found ? std::make_unique<sim::VendorCamera>(std::move(*found)) : nullptr;
+  }();
+  return camera.get();
+}
+
+int ReportByte(const char* name, const char16_t* key, uint8_t fallback, unsigned char* out) {
+  sim::VendorCamera* camera = Camera();
+  if (camera == nullptr || out == nullptr) return 1;
+  *out = static_cast<unsigned char>(camera->Number(key, fallback));
+  camera->Trace("%s 0x%02x = 0", name, *out);
+  return 0;
+}
+
+}  // namespace
+
+SIM_EXPORT int SunplusCam_Init(int reserved) {
+  sim::VendorCamera* camera = Camera();
+  if (camera == nullptr) return 1;
+  const int result = camera->Fails(u"init") ? 1 : 0;
+  camera->Trace("SunplusCam_Init %d = %d", reserved, result);
+  return result;
+}
+
+SIM_EXPORT int Get_FlashType(unsigned char* flashType) {
+  return ReportByte("Get_FlashType", u"FlashType", kDefaultFlashType, flashType);
+}
+
+SIM_EXPORT int Get_ASICType(unsigned char* asicType) {
+  return ReportByte("Get_ASICType", u"AsicType", kDefaultAsicType, asicType);
+}
+
+SIM_EXPORT int Upload_Sector(unsigned char* buffer, int sector, int flashIndex) {
+  sim::VendorCamera* camera = Camera();
+  if (camera == nullptr || buffer == nullptr) return 1;
+  const bool inside = sector >= 0 && static_cast<uint32_t>(sector) < kFlashBytes / kSectorBytes;
+  if (inside) {
+    const uint32_t start = static_cast<uint32_t>(sector) * kSectorBytes;
+    for (uint32_t i = 0; i < kSectorBytes; ++i) buffer[i] = camera->Read(start + i);
+  }
+  camera->Trace("Upload_Sector %d %d = %d", sector, flashIndex, inside ? 0 : 1);
+  return inside ? 0 : 1;
+}
+
+SIM_EXPORT int Download_FW_Verbose(const unsigned char* image, int length, int flashIndex,
+                                   unsigned char* cell1, unsigned char* cell2,
+                                   std::atomic<uint8_t>* state, std::atomic<uint8_t>* progress) {
+  sim::VendorCamera* camera = Camera();
+  if (camera == nullptr) return 1;
+  const bool valid = image != nullptr && state != nullptr && progress != nullptr && length > 0 &&
+                     static_cast<uint32_t>(length) <= kFlashBytes && cell1 != nullptr &&
+                     cell2 != nullptr;
+  int result = 1;
+  if (valid) {
+    *state = kStateWriting;
+    *progress = 0;
+    if (!camera->Fails(u"download")) {
+      const auto total = static_cast<uint32_t>(length);
+      for (uint32_t at = 0; at < total; at += kSectorBytes) {
+        const uint32_t count = std::min(kSectorBytes, total - at);
+        camera->Erase(at, kSectorBytes);
+        for (uint32_t i = 0; i < count; ++i) camera->Program(at + i, image[at + i]);
+        // 100 is left for the end: it tells the updater that the download is over.
+        *progress = static_cast<uint8_t>(99ull * (at + count) / total);
+      }
+      camera->WriteBack();
+      camera->MarkBurnt(total);
+      result = 0;
+    }
+  }
+  camera->Trace("Download_FW_Verbose %d %d = %d", length, flashIndex, result);
+  if (result == 0) *progress = 100;
+  return result;
+}
+
+static_assert(std::is_same_v<decltype(&SunplusCam_Init), api::SunplusCamInitFn>);
+static_assert(std::is_same_v<decltype(&Get_FlashType), api::GetFlashTypeFn>);
+static_assert(std::is_same_v<decltype(&Get_ASICType), api::GetAsicTypeFn>);
+static_assert(std::is_same_v<decltype(&Upload_Sector), api::UploadSectorFn>);
+static_assert(std::is_same_v<decltype(&Download_FW_Verbose), api::DownloadFwVerboseFn>);
