@@ -5,6 +5,7 @@
 #include "fs/file_io.h"
 #include "platform/host_platform.h"
 #include "platform/sim/trace_dialog.h"
+#include "platform/sim/vendor_release.h"
 #include "platform/sim/zel_release.h"
 
 #ifndef _WIN32
@@ -20,8 +21,12 @@ namespace {
 constexpr uint32_t kDeviceSettleMs = 300;
 constexpr uint32_t kDefaultClosePeriodMs = 500;
 
-// The hardware id a camera reports: a zel camera's release is the one its flash holds.
+// The hardware id a camera reports: a zel camera's release is the one its flash holds, a
+// sonix or sunplus camera's the version of the image burnt last.
 std::u16string ReportedHardwareId(const sim::CameraConfig& camera) {
+  if (const std::optional<uint16_t> burnt = sim_platform::BurntImageRelease(camera)) {
+    return sim_platform::WithRelease(camera.hardwareId, *burnt);
+  }
   if (camera.model != "zel" || camera.flashPath.empty()) return camera.hardwareId;
   const std::optional<std::string> flash = fs::ReadWholeFile(camera.flashPath);
   const std::optional<uint16_t> release =

@@ -1,0 +1,165 @@
+// End-to-end runs of the simulated ostrel with the stand-in vendor libraries, in a scratch
+// program folder: pid.ini, bin/fw.bin from the image maker, simcam.ini with one camera.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "scratch_dir.h"
+#include "text/utf16.h"
+
+namespace ostrel {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+std::string Utf16Le(std::initializer_list<std::u16string> lines) {
+  std::string bytes;
+  for (const auto& line : lines) bytes += text::Utf16ToLeBytes(line);
+  return bytes;
+}
+
+struct Vendor {
+  const char* model;
+  const char* chip;
+  const char* pid;
+  const char* imageMode;
+};
+const Vendor kSonix = {"sonix", "3", "6366", "sonix"};
+const Vendor kSunplus = {"sunplus", "1", "2080", "sunplus-b"};
+
+class VendorEndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.MakeFolder(u"bin");
+    for (const char* file : {"ostrel", "libburneraplib.so", "libst50220.so", "libsunpluscamera.so"}) {
+      stdfs::copy_file(stdfs::path(OSTREL_SIM_BIN) / file, stdfs::path(dir.File(text::Utf8ToUtf16(file))),
+                       stdfs::copy_options::overwrite_existing);
+    }
+  }
+  std::string Folder() const { return text::Utf16ToUtf8(dir.Path()); }
+  int Shell(const std::string& command) const {
+    const int status = std::system(("cd '" + Folder() + "' && " + command).c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  void Setup(const Vendor& vendor, const char* imageVersion, const std::string& keys,
+             const std::string& world = "") {
+    dir.WriteFile(u"pid.ini", std::string("[PID_") + vendor.pid + "]\r\nCHIP=" + vendor.chip +
+                                  "\r\nBIN=fw.bin\r\n");
+    ASSERT_EQ(Shell(std::string(OSTREL_IMAGE_MAKER) + " " + vendor.imageMode + " " + imageVersion +
+                    " bin/fw.bin"),
+              0);
+    dir.WriteFile(u"simcam.ini",
+                  "[World]\r\nTimeScale=0.01\r\nTrace=trace.log\r\nDialogTrace=dialog.log\r\n" + world +
+                      "[Camera1]\r\nModel=" + vendor.model +
+                      "\r\nDevicePath=\\\\?\\usb#vid_0c45&pid_" + vendor.pid +
+                      "&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global"
+                      "\r\nInstanceId=USB\\VID_0C45&PID_" + vendor.pid +
+                      "&MI_00\\6&2E3F1C7E&0&0000\r\nHardwareId=USB\\VID_0C45&PID_" + vendor.pid +
+                      "&REV_0100&MI_00\r\nFlash=camera1.flash\r\n" + keys);
+  }
+  int Run(bool silent = true) { return Shell(std::string("./ostrel") + (silent ? " -s" : "") + " >/dev/null 2>&1 </dev/null"); }
+  // The log after its byte-order mark and banner (60 characters).
+  std::string LogAfterBanner() const { return dir.ReadFile(u"bin/Ostrel_sp.log").substr(2 + 120); }
+  std::string ReadyLines(const Vendor& vendor) const {
+    return Utf16Le({u"Camera vid=0x0c45, pid=0x" + text::Utf8ToUtf16(vendor.pid) + u", bcd=0x0100.\r\n",
+                    u"The camera vid/pid is ok, ready for update.\r\n",
+                    u"Auto load the file[fw.bin], load ok.\r\n"});
+  }
+
+  testing::ScratchDir dir;
+};
+
+TEST_F(VendorEndToEndTest, SonixSuccessBurnsTheImageAndTheNextRunIsUpToDate) {
+  Setup(kSonix, "0107", "RomVersion=232RO\r\nRomVersionByte5=1\r\nSerial=SN42\r\n");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(LogAfterBanner(), ReadyLines(kSonix) + Utf16Le({u"Start update!\r\n"}));
+  std::string burnt = dir.ReadFile(u"bin/fw.bin");
+  burnt.replace(0xFF00, 4, "SN42");
+  EXPECT_EQ(dir.ReadFile(u"camera1.flash"), burnt);
+  EXPECT_NE(dir.ReadFile(u"trace.log").find("CALL ReqToDriver 7 0xc034 1 = 1\n"), std::string::npos);
+
+  dir.WriteFile(u"bin/Ostrel_sp.log", "");
+  EXPECT_EQ(Run(), 0);
+  const std::string log = dir.ReadFile(u"bin/Ostrel_sp.log");
+  EXPECT_NE(log.find(Utf16Le({u"bcd=0x0107.\r\n"})), std::string::npos);
+  EXPECT_NE(log.find(Utf16Le({u"**FW version is the same, skip update!\r\n"})), std::string::npos);
+}
+
+TEST_F(VendorEndToEndTest, SonixFailuresEndWithCodeFiveAndTheirLogLine) {
+  const struct {
+    const char* keys;
+    std::u16string line;
+  } cases[] = {
+      {"FailStep=init\r\n", u"Init SONIX camera module error!\r\n"},
+      {"FailStep=protect\r\n", u"Set write protect error!\r\n"},
+      {"FailStep=serial\r\n", u"Get Serial Number Fail!\r\n"},
+      {"FailStep=erase\r\n", u"Erase Fail!\r\n"},
+      {"FailStep=burn\r\n", u"Burn Process Fail!\r\n"},
+      {"FailStep=verify\r\n", u"Verify Process Fail!\r\n"},
+      {"FailStep=protect-on\r\n", u""},
+      {"StuckByte=0x1234:0xab\r\n", u"Error! SF Data[1234]=ab , Buffer[1234]=0\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    dir.WriteFile(u"bin/Ostrel_sp.log", "");
+    Setup(kSonix, "0107", c.keys);
+    EXPECT_EQ(Run(), 5);
+    const std::string log = dir.ReadFile(u"bin/Ostrel_sp.log");
+    EXPECT_EQ(log.substr(log.size() - Utf16Le({u"Start update!\r\n", c.line}).size()),
+              Utf16Le({u"Start update!\r\n", c.line}));
+  }
+}
+
+TEST_F(VendorEndToEndTest, MissingLibraryEndsAsDllMissing) {
+  const struct {
+    const Vendor* vendor;
+    const char* file;
+    std::string status;
+  } cases[] = {
+      {&kSonix, "libst50220.so", "TEXT 1005 BurnerApLib.dll, st50220.dll missing!"},
+      {&kSonix, "libburneraplib.so", "TEXT 1005 BurnerApLib.dll, st50220.dll missing!"},
+      {&kSunplus, "libsunpluscamera.so", "TEXT 1005 SunplusCamera.dll missing!"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    SetUp();
+    Setup(*c.vendor, "0107", "");
+    stdfs::remove(stdfs::path(dir.File(text::Utf8ToUtf16(c.file))));
+    EXPECT_EQ(Run(true), 5);
+    dir.WriteFile(u"bin/Ostrel_sp.log", "");
+    EXPECT_EQ(Run(false), 5);
+    EXPECT_NE(dir.ReadFile(u"dialog.log").find(c.status + "\n"), std::string::npos);
+    const std::string log = dir.ReadFile(u"bin/Ostrel_sp.log");
+    EXPECT_NE(log.find(Utf16Le({u"Start update!\r\n**DLL missing!\r\n"})), std::string::npos);
+  }
+}
+
+TEST_F(VendorEndToEndTest, SunplusSuccessKeepsTheSerialBlockAndTheNextRunIsUpToDate) {
+  Setup(kSunplus, "0107", "FlashType=0x7A\r\nAsicType=0x6A\r\n");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(LogAfterBanner(), ReadyLines(kSunplus) + Utf16Le({u"Start update!\r\n"}));
+  // The camera had no valid header: the default block ends the download at 0x2000 + 32.
+  const std::string flash = dir.ReadFile(u"camera1.flash");
+  EXPECT_EQ(flash.substr(0, 0x2000), dir.ReadFile(u"bin/fw.bin").substr(0, 0x2000));
+  EXPECT_EQ(flash.substr(0x2000, 4), std::string("\x00\x1E\x1E\x03", 4));
+  EXPECT_EQ(flash.substr(0x2020, 16), std::string(16, '\xFF'));
+  EXPECT_NE(dir.ReadFile(u"trace.log").find("CALL Download_FW_Verbose 8224 1 = 0\n"), std::string::npos);
+
+  EXPECT_EQ(Run(), 0);
+  EXPECT_NE(dir.ReadFile(u"bin/Ostrel_sp.log").find(Utf16Le({u"**FW version is the same, skip update!\r\n"})),
+            std::string::npos);
+}
+
+TEST_F(VendorEndToEndTest, SunplusFailuresEndWithCodeFive) {
+  for (const char* keys : {"FailStep=init\r\n", "FailStep=download\r\n", "FlashType=0x7C\r\n"}) {
+    SCOPED_TRACE(keys);
+    Setup(kSunplus, "0107", keys);
+    EXPECT_EQ(Run(), 5);
+  }
+}
+
+}  // namespace
+}  // namespace ostrel
