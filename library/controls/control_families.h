@@ -1,0 +1,66 @@
+// The regular control families: settings addressed by group and direction on selectors 5, 6
+// and 7 of extension unit 0, and the value controls of extension unit 1. Each setting is data
+// (control, group, where its values sit in the payload); one implementation moves them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <variant>
+
+#include "transport/call_frame.h"
+
+namespace tandrel {
+
+// One value of a setting: its bytes in the payload (little-endian) and the largest argument
+// the library accepts for it, checked once the device is open.
+struct ValueField {
+  uint8_t offset;
+  uint8_t width;  // 0 ends a setting's list of values
+  uint32_t largest = UINT32_MAX;
+};
+
+constexpr size_t kMostValues = 5;
+
+// A setting of a group-and-direction control (byte 0 group, byte 1 0 = set / 1 = get request,
+// values from byte 2 on, replies in the same layout).
+struct GroupSetting {
+  uint8_t selector;
+  uint8_t group;
+  std::array<ValueField, kMostValues> values;
+  // Format groups build their payload over the encoder record, which must be of version 3
+  // or more; a getter then reports unsupportedDefault.
+  bool formatProbe = false;
+  uint8_t unsupportedDefault = 0;
+};
+
+// A value control of extension unit 1: the value itself from byte 0, plain reads.
+struct UnitValue {
+  uint8_t selector;
+  uint8_t width;
+};
+
+// Where a getter puts one value: the caller's variable, of the width its export declares.
+class ValueOut {
+ public:
+  ValueOut(uint8_t* target) : target_(target) {}
+  ValueOut(uint16_t* target) : target_(target) {}
+  ValueOut(uint32_t* target) : target_(target) {}
+  ValueOut(int32_t* target) : target_(target) {}
+  void Store(uint32_t value) const;
+  bool IsNull() const;
+
+ private:
+  std::variant<uint8_t*, uint16_t*, uint32_t*, int32_t*> target_;
+};
+
+// Set: values in the setting's order, each cut to its field's width. Get: one output per
+// value, written only on success (a format group's default also on -6); a null output is
+// refused with -3 before any traffic.
+int SetGroupValues(const GroupSetting& setting, std::initializer_list<uint32_t> values);
+int GetGroupValues(const GroupSetting& setting, std::initializer_list<ValueOut> outputs);
+
+int SetUnitValue(const UnitValue& control, uint32_t value);
+int GetUnitValue(const UnitValue& control, ValueOut output);
+
+}  // namespace tandrel
