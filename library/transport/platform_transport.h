@@ -41,6 +41,17 @@ struct NodeProperty {
 };
 static_assert(sizeof(NodeProperty) == 32, "node-property record layout");
 
+// The camera's auto-update notification while it is enabled; destroying it disables it. It
+// holds what it needs itself, so it may outlive the control that enabled it.
+class AutoUpdateEvent {
+ public:
+  virtual ~AutoUpdateEvent() = default;
+  // Blocks until the camera raises the notification (true) or Cancel() was called (false).
+  virtual bool Wait() = 0;
+  // Makes the Wait in progress, and every later one, return false. Any thread may call it.
+  virtual void Cancel() = 0;
+};
+
 // The control interface of one opened camera.
 class DeviceControl {
  public:
@@ -51,6 +62,9 @@ class DeviceControl {
   // with length 0 is the size probe, which reports the control's length in bytesReturned.
   virtual uint32_t Property(const NodeProperty& property, uint8_t* data, uint32_t length,
                             uint32_t& bytesReturned) = 0;
+  // Enables the auto-update notification (KSEVENT_VIDCAP_AUTO_UPDATE); null with a non-zero
+  // status when the camera or the platform cannot.
+  virtual std::unique_ptr<AutoUpdateEvent> EnableAutoUpdate(uint32_t& status) = 0;
 };
 
 // A camera the library keeps a reference to (a capture filter, a device path, ...). Handle()

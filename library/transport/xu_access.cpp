@@ -155,4 +155,12 @@ void XuAccess::StoreData(uint8_t* destination) const {
 
 bool XuAccess::GetCurrent() { return GetControl(m_nSelector, m_nLength, m_Data); }
 
+std::unique_ptr<AutoUpdateEvent> XuAccess::EnableAutoUpdateEvent() {
+  if (!m_pControl) {
+    m_hrLast = StatusFromWin32(kErrorDeviceNotConnected);
+    return nullptr;
+  }
+  return m_pControl->EnableAutoUpdate(m_hrLast);
+}
+
 }  // namespace tandrel

@@ -44,6 +44,9 @@ class XuAccess {
   // The control's length from a size probe; retries also on ERROR_GEN_FAILURE.
   bool QueryControlLength(uint32_t selector, uint32_t& length);
 
+  // Enables the camera's auto-update notification; null, with m_hrLast set, on failure.
+  std::unique_ptr<AutoUpdateEvent> EnableAutoUpdateEvent();
+
   void LoadData(const uint8_t* source);
   void StoreData(uint8_t* destination) const;
   bool GetCurrent();

@@ -9,6 +9,7 @@ namespace tandrel {
 
 constexpr uint32_t kErrorNotReady = 21;
 constexpr uint32_t kErrorGenFailure = 31;
+constexpr uint32_t kErrorNotSupported = 50;
 constexpr uint32_t kErrorInvalidParameter = 87;
 constexpr uint32_t kErrorMoreData = 234;
 constexpr uint32_t kErrorDeviceNotConnected = 1167;

@@ -89,7 +89,55 @@ ZelCamera::ZelCamera(const WorldFile& world, const CameraConfig& config, TraceLo
   PowerOn();
 }
 
-ZelCamera::~ZelCamera() { WriteBack(); }
+ZelCamera::~ZelCamera() {
+  StopRaiser();
+  WriteBack();
+}
+
+uint32_t ZelCamera::SetAutoUpdateListener(std::function<void()> listener) {
+  constexpr uint32_t kEnableDescriptorBytes = 24;
+  const bool enable = static_cast<bool>(listener);
+  if (!enable) StopRaiser();
+  std::lock_guard<std::mutex> hold(mutex_);
+  ++requests_;
+  uint32_t status = kStatusOk;
+  if (faults_.unplugAfter != 0 && requests_ > faults_.unplugAfter) {
+    status = kStatusDisconnected;
+  } else if (!hasExtensionUnit_) {
+    status = kStatusNotFound;
+  }
+  trace_.Line(RequestLine("EVT", 0, 1, enable ? kEnableDescriptorBytes : 0, nullptr, 0, status));
+  if (status != kStatusOk) return status;
+  autoUpdateListener_ = std::move(listener);
+  const int64_t count = WorldNumber(world_, config_.section, u"AutoUpdateEvents", 0);
+  if (enable && count > 0 && !raiser_.joinable()) {
+    const auto period = std::chrono::duration<double, std::milli>(
+        WorldNumber(world_, config_.section, u"AutoUpdateEventPeriod", 100) * world_.TimeScale());
+    raiserStop_ = false;
+    raiser_ = std::thread([this, count, period] {
+      for (int64_t i = 0; i < count; ++i) {
+        std::unique_lock<std::mutex> wait(mutex_);
+        if (raiserWake_.wait_for(wait, period, [this] { return raiserStop_; })) return;
+        if (autoUpdateListener_) autoUpdateListener_();
+      }
+    });
+  }
+  return status;
+}
+
+void ZelCamera::RaiseAutoUpdate() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (autoUpdateListener_) autoUpdateListener_();
+}
+
+void ZelCamera::StopRaiser() {
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    raiserStop_ = true;
+  }
+  raiserWake_.notify_all();
+  if (raiser_.joinable()) raiser_.join();
+}
 
 void ZelCamera::PowerOn() {
   registers_.PowerOn();

@@ -6,11 +6,14 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 #include "camera/control_port.h"
 #include "camera/flash_port.h"
@@ -46,6 +49,13 @@ class ZelCamera {
   // Writes a changed flash back to its file.
   void WriteBack();
 
+  // The auto-update notification: the host enables it with the function the camera calls
+  // each time it raises it, and disables it with an empty one. Traced as EVT requests. Once
+  // enabled, the camera raises it AutoUpdateEvents times, one every AutoUpdateEventPeriod ms.
+  uint32_t SetAutoUpdateListener(std::function<void()> listener);
+  // Raises the notification now (tests drive it so); nothing happens while it is disabled.
+  void RaiseAutoUpdate();
+
   // Observations for tests of the model.
   uint8_t BootMode() const;
   const ControlBytes* TuningSetting(uint8_t code) const;
@@ -54,6 +64,7 @@ class ZelCamera {
   struct Controls;
 
   void PowerOn();
+  void StopRaiser();
   uint32_t Serve(int unit, uint32_t selector, uint32_t flags, uint32_t nodeId, uint8_t* data,
                  uint32_t length, uint32_t& bytesReturned);
   ControlPort* Port(int unit, uint32_t selector);
@@ -71,6 +82,11 @@ class ZelCamera {
   ZelRegisters registers_;
   std::unique_ptr<Controls> controls_;
   std::optional<uint16_t> release_;
+
+  std::function<void()> autoUpdateListener_;
+  std::thread raiser_;
+  std::condition_variable raiserWake_;
+  bool raiserStop_ = false;
 };
 
 }  // namespace sim

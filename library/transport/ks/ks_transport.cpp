@@ -139,6 +139,68 @@ class DirectShowInputs : public VideoInputList {
   std::vector<std::string> names_;
 };
 
+// KSEVENTSETID_VIDCAPTOSTI, event KSEVENT_VIDCAP_AUTO_UPDATE.
+constexpr GUID kVidCapToStiEvents = {0xDB47DE20, 0xF628, 0x11D1, {0xBA, 0x41, 0x00, 0xA0, 0xC9, 0x0D, 0x2B, 0x05}};
+constexpr ULONG kAutoUpdateEventId = 1;
+constexpr ULONG kEventTypeEnable = 1;
+constexpr ULONG kNotifyByEventHandle = 1;
+
+struct KsEventDescriptor {
+  GUID set;
+  ULONG id;
+  ULONG flags;
+};
+static_assert(sizeof(KsEventDescriptor) == 24, "KSEVENT layout");
+
+struct KsEventData {
+  ULONG notificationType;
+  HANDLE event;
+  ULONG_PTR reserved[2];
+};
+
+// The notification signals an event of its own; a second event wakes the waiter to stop.
+class KsAutoUpdateEvent : public AutoUpdateEvent {
+ public:
+  KsAutoUpdateEvent(IKsControlInterface* control, HANDLE raised, HANDLE cancelled)
+      : control_(control), raised_(raised), cancelled_(cancelled) {
+    control_->AddRef();
+    data_.notificationType = kNotifyByEventHandle;
+    data_.event = raised_;
+  }
+  ~KsAutoUpdateEvent() override {
+    ULONG returned = 0;
+    if (enabled_) control_->KsEvent(nullptr, 0, &data_, sizeof data_, &returned);
+    control_->Release();
+    CloseHandle(raised_);
+    CloseHandle(cancelled_);
+  }
+  // Enables the event; the status of KsEvent.
+  HRESULT Enable() {
+    KsEventDescriptor descriptor{kVidCapToStiEvents, kAutoUpdateEventId, kEventTypeEnable};
+    ULONG returned = 0;
+    const HRESULT hr =
+        control_->KsEvent(&descriptor, sizeof descriptor, &data_, sizeof data_, &returned);
+    enabled_ = SUCCEEDED(hr);
+    return hr;
+  }
+  bool Wait() override {
+    const HANDLE handles[2] = {raised_, cancelled_};
+    for (;;) {
+      const DWORD woken = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+      if (woken == WAIT_OBJECT_0) return true;
+      if (woken == WAIT_OBJECT_0 + 1) return false;
+    }
+  }
+  void Cancel() override { SetEvent(cancelled_); }
+
+ private:
+  IKsControlInterface* control_;
+  HANDLE raised_;
+  HANDLE cancelled_;
+  KsEventData data_{};
+  bool enabled_ = false;
+};
+
 class KsControl : public DeviceControl {
  public:
   KsControl(IBaseFilter* filter, ComRef<IKsControlInterface> control)
@@ -170,6 +232,26 @@ class KsControl : public DeviceControl {
         control_->KsProperty(&request, sizeof request, data, length, &returned);
     bytesReturned = returned;
     return static_cast<uint32_t>(hr);
+  }
+
+  std::unique_ptr<AutoUpdateEvent> EnableAutoUpdate(uint32_t& status) override {
+    const HANDLE raised = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    const HANDLE cancelled = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (raised == nullptr || cancelled == nullptr) {
+      status = static_cast<uint32_t>(HRESULT_FROM_WIN32(GetLastError()));
+      if (raised != nullptr) CloseHandle(raised);
+      if (cancelled != nullptr) CloseHandle(cancelled);
+      return nullptr;
+    }
+    auto event = std::make_unique<KsAutoUpdateEvent>(control_.Get(), raised, cancelled);
+    const HRESULT hr = event->Enable();
+    status = static_cast<uint32_t>(hr);
+    if (FAILED(hr)) {
+      event.reset();
+      return nullptr;
+    }
+    status = 0;
+    return event;
   }
 
  private:

@@ -1,7 +1,9 @@
 #include "transport/sim/sim_transport.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 
 #include "camera/live_world.h"
 #include "camera/status_words.h"
@@ -43,6 +45,52 @@ class SimVideoInputs : public VideoInputList {
   std::shared_ptr<sim::LiveWorld> world_;
 };
 
+// The notification as an auto-reset event: raises that come before a wait count once.
+class SimAutoUpdateEvent : public AutoUpdateEvent {
+ public:
+  SimAutoUpdateEvent(std::shared_ptr<sim::LiveWorld> world, sim::ZelCamera* camera)
+      : world_(std::move(world)), camera_(camera) {}
+  ~SimAutoUpdateEvent() override {
+    if (enabled_) camera_->SetAutoUpdateListener({});
+  }
+  uint32_t Enable() {
+    const uint32_t status = camera_->SetAutoUpdateListener([this] { Raise(); });
+    enabled_ = status == 0;
+    return status;
+  }
+  bool Wait() override {
+    std::unique_lock<std::mutex> hold(mutex_);
+    woken_.wait(hold, [this] { return signalled_ || cancelled_; });
+    if (cancelled_) return false;
+    signalled_ = false;
+    return true;
+  }
+  void Cancel() override {
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      cancelled_ = true;
+    }
+    woken_.notify_all();
+  }
+
+ private:
+  void Raise() {
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      signalled_ = true;
+    }
+    woken_.notify_all();
+  }
+
+  std::shared_ptr<sim::LiveWorld> world_;  // keeps the camera alive
+  sim::ZelCamera* camera_;
+  bool enabled_ = false;
+  std::mutex mutex_;
+  std::condition_variable woken_;
+  bool signalled_ = false;
+  bool cancelled_ = false;
+};
+
 class SimControl : public DeviceControl {
  public:
   SimControl(std::shared_ptr<sim::LiveWorld> world, sim::ZelCamera* camera)
@@ -62,6 +110,17 @@ class SimControl : public DeviceControl {
     std::memcpy(set, &property.set, sizeof set);
     return camera_->Request(set, property.id, property.flags, property.nodeId, data, length,
                             bytesReturned);
+  }
+
+  std::unique_ptr<AutoUpdateEvent> EnableAutoUpdate(uint32_t& status) override {
+    if (camera_ == nullptr) {
+      status = sim::kStatusSetNotFound;
+      return nullptr;
+    }
+    auto event = std::make_unique<SimAutoUpdateEvent>(world_, camera_);
+    status = event->Enable();
+    if (status != 0) return nullptr;
+    return event;
   }
 
  private:

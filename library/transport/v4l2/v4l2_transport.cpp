@@ -136,6 +136,12 @@ class V4l2Control : public DeviceControl {
     return 0;
   }
 
+  // uvcvideo passes no vendor notification of an extension unit to user space.
+  std::unique_ptr<AutoUpdateEvent> EnableAutoUpdate(uint32_t& status) override {
+    status = StatusFromWin32(kErrorNotSupported);
+    return nullptr;
+  }
+
  private:
   int fd_;
   std::string descriptors_;
