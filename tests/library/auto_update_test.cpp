@@ -36,15 +36,6 @@ bool WaitForCalls(int count) {
   return g_called.wait_for(hold, std::chrono::seconds(20), [count] { return g_calls >= count; });
 }
 
-bool LockIsFree() {
-  bool free = false;
-  std::thread([&] {
-    free = LibraryLock().try_lock();
-    if (free) LibraryLock().unlock();
-  }).join();
-  return free;
-}
-
 class AutoUpdateTest : public SimWorldTest {
  protected:
   void SetUp() override { g_calls = 0; }
@@ -68,7 +59,7 @@ TEST_F(AutoUpdateTest, RefusalsAndUninitWithoutRegistration) {
   ASSERT_EQ(ZelMmioRead(0x06000000, &chipId), ZEL_OK);
   EXPECT_EQ(ZelAutoUpdateInit(CountCall), ZEL_E_UNREACHABLE);
   EXPECT_EQ(TraceOf("EVT"), (std::vector<std::string>{"EVT 0 1 24 - 8007048f"}));
-  EXPECT_TRUE(LockIsFree());
+  EXPECT_TRUE(LibraryLockIsFree());
 }
 
 TEST_F(AutoUpdateTest, RaisedNotificationsRunTheCallbackUntilUninit) {
@@ -84,7 +75,7 @@ TEST_F(AutoUpdateTest, RaisedNotificationsRunTheCallbackUntilUninit) {
   EXPECT_EQ(TraceOf("EVT").back(), "EVT 0 1 0 - 00000000");
   Raise();
   EXPECT_EQ(g_calls, 2);
-  EXPECT_TRUE(LockIsFree());
+  EXPECT_TRUE(LibraryLockIsFree());
 }
 
 TEST_F(AutoUpdateTest, CameraRaisesTheNotificationAsConfigured) {
@@ -115,7 +106,7 @@ TEST_F(AutoUpdateTest, UninitWhileTheCallbackIsInsideAnExportLeavesTheLockFree) 
   while (!g_inside) std::this_thread::yield();
   EXPECT_EQ(ZelAutoUpdateUninit(), ZEL_OK);
   EXPECT_EQ(g_calls, 1);  // the callback was let finish
-  EXPECT_TRUE(LockIsFree());
+  EXPECT_TRUE(LibraryLockIsFree());
 }
 
 void CallbackThatEndsTheRegistration() {
@@ -129,7 +120,7 @@ TEST_F(AutoUpdateTest, CallbackMayEndTheRegistrationItself) {
   Raise();
   ASSERT_TRUE(WaitForCalls(1));
   EXPECT_EQ(ZelAutoUpdateInit(CountCall), ZEL_OK);  // free to register again
-  EXPECT_TRUE(LockIsFree());
+  EXPECT_TRUE(LibraryLockIsFree());
 }
 
 }  // namespace

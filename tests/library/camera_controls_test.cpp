@@ -938,13 +938,6 @@ const ControlCase kCases[] = {
 // Names a failing case by its name instead of its bytes.
 void PrintTo(const ControlCase& c, std::ostream* os) { *os << c.name; }
 
-bool LibraryLockIsFree() {
-  return std::async(std::launch::async, [] {
-           std::unique_lock<std::recursive_mutex> hold(LibraryLock(), std::try_to_lock);
-           return hold.owns_lock();
-         }).get();
-}
-
 class CameraControlsTest : public SimWorldTest,
                            public ::testing::WithParamInterface<ControlCase> {};
 

@@ -32,15 +32,6 @@ std::vector<uint8_t> Counting(size_t count, uint8_t first = 1) {
   return bytes;
 }
 
-bool LockIsFree() {
-  bool free = false;
-  std::thread([&] {
-    free = LibraryLock().try_lock();
-    if (free) LibraryLock().unlock();
-  }).join();
-  return free;
-}
-
 class FlashTest : public SimWorldTest {
  protected:
   void SetUp() override { UseWorld(CameraSection(1, kZelPath)); }
@@ -138,7 +129,7 @@ TEST(FlashEraseStatus, NullPointerIsRefusedAndAFailureFromOutsideLeavesTheLockFr
   // No world camera: the open fails, and the failure path gives back only its own hold.
   EXPECT_EQ(ZelFlashEraseStatus(&busy), ZEL_E_UNREACHABLE);
   EXPECT_EQ(busy, 7);
-  EXPECT_TRUE(LockIsFree());
+  EXPECT_TRUE(LibraryLockIsFree());
 }
 
 class FlashEraseTest : public SimWorldTest {};
@@ -172,13 +163,13 @@ TEST_F(FlashEraseTest, EraseThatNeverEndsGivesUpAfterTwoSecondsWithTheLockFree) 
   // The world's clock runs a thousand times faster: two simulated seconds are 2 ms.
   UseWorld(CameraSection(1, kZelPath, "EraseBusyPolls=-1"));
   EXPECT_EQ(ZelFlashErase(), ZEL_E_ERASE_INCOMPLETE);
-  EXPECT_TRUE(LockIsFree());
+  EXPECT_TRUE(LibraryLockIsFree());
 }
 
 TEST_F(FlashEraseTest, StatusFailureDuringThePollIsPassedOn) {
   UseWorld(CameraSection(1, kZelPath, "EraseBusyPolls=-1\nUnplugAfter=12"));
   EXPECT_EQ(ZelFlashErase(), ZEL_E_UNREACHABLE);
-  EXPECT_TRUE(LockIsFree());
+  EXPECT_TRUE(LibraryLockIsFree());
 }
 
 }  // namespace

@@ -16,14 +16,6 @@ class RegisterExportsTest : public SimWorldTest {
  protected:
   void SetUp() override { UseWorld(CameraSection(1, kZelPath)); }
 
-  static bool LockIsFree() {
-    bool free = false;
-    std::thread([&] {
-      free = LibraryLock().try_lock();
-      if (free) LibraryLock().unlock();
-    }).join();
-    return free;
-  }
 };
 
 TEST_F(RegisterExportsTest, RegisterWriteSendsAddressAndValueLittleEndian) {
@@ -117,7 +109,7 @@ TEST_F(RegisterExportsTest, UncheckedModeGoesOutForOneRegisterOnly) {
   EXPECT_EQ(ZelBatchMmioWrite(&batch), ZEL_E_DEVICE);
   EXPECT_EQ(ZelBatchMmioRead(&batch), ZEL_E_DEVICE);
   EXPECT_EQ(Trace().size(), 2u);
-  EXPECT_TRUE(LockIsFree());
+  EXPECT_TRUE(LibraryLockIsFree());
 }
 
 TEST_F(RegisterExportsTest, OversizedBatchIsRefusedBeforeTraffic) {
@@ -134,7 +126,7 @@ TEST_F(RegisterExportsTest, OversizedBatchIsRefusedBeforeTraffic) {
   EXPECT_EQ(ZelBatchMmioWrite(nullptr), ZEL_E_INVALID_ARG);
   EXPECT_EQ(ZelBatchMmioRead(nullptr), ZEL_E_INVALID_ARG);
   EXPECT_TRUE(Trace().empty());
-  EXPECT_TRUE(LockIsFree());
+  EXPECT_TRUE(LibraryLockIsFree());
 }
 
 TEST_F(RegisterExportsTest, RawBatchPayloadsTravelUnchanged) {

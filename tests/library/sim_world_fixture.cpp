@@ -1,9 +1,11 @@
 #include "sim_world_fixture.h"
 
 #include <sstream>
+#include <thread>
 
 #include "camera/live_world.h"
 #include "tandrel.h"
+#include "transport/library_lock.h"
 
 namespace tandrel::testing {
 
@@ -11,6 +13,15 @@ std::string CameraSection(int number, const std::string& devicePath, const std::
                           const std::string& model) {
   return "[Camera" + std::to_string(number) + "]\nModel=" + model + "\nDevicePath=" + devicePath +
          "\n" + extraKeys + "\n";
+}
+
+bool LibraryLockIsFree() {
+  bool free = false;
+  std::thread([&] {
+    free = LibraryLock().try_lock();
+    if (free) LibraryLock().unlock();
+  }).join();
+  return free;
 }
 
 std::string Payload(const std::string& leadingHex) {

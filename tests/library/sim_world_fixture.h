@@ -19,6 +19,9 @@ constexpr char kZelPath[] =
 std::string CameraSection(int number, const std::string& devicePath,
                           const std::string& extraKeys = "", const std::string& model = "zel");
 
+// True when another thread can take the library lock: no export left a hold behind.
+bool LibraryLockIsFree();
+
 // 64 payload bytes in lower-case hex: the given leading hex digits, zero-padded.
 std::string Payload(const std::string& leadingHex);
 
