@@ -47,7 +47,7 @@ size_t RequestsPerDownload(const std::vector<uint8_t>& image) {
 }
 
 void BM_FullDownloadAndVerify(benchmark::State& state) {
-  const std::vector<uint8_t> image = images::MakeZelImage({});
+  const std::vector<uint8_t> image = image_maker::MakeZelImage({});
   const size_t requests = RequestsPerDownload(image);
   const stdfs::path folder = WriteWorld("");
   sim::LiveWorld::Activate((folder / "simcam.ini").u16string());

@@ -14,8 +14,8 @@
 namespace tandrel::testing {
 namespace {
 
-using images::MakeZelImage;
-using images::ZelImageSpec;
+using image_maker::MakeZelImage;
+using image_maker::ZelImageSpec;
 
 std::string Bytes(const std::vector<uint8_t>& image) { return std::string(image.begin(), image.end()); }
 

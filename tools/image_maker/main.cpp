@@ -5,7 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "vendor_images.h"
+#include "image_maker/vendor_images.h"
+#include "image_maker/zel_image.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ constexpr Mode kModes[] = {
     {"sunplus-a", image_maker::SunplusImageA, "Sunplus rule (a), chip type 0x68"},
     {"sunplus-b", image_maker::SunplusImageB, "Sunplus rule (b), chip type 0x6A"},
     {"r", image_maker::RImage, "\"R\""},
+    {"zel", image_maker::ZelImage, "ZEL, 128 KiB: identity block, strings, device descriptor"},
 };
 
 int Usage() {

@@ -1,4 +1,4 @@
-#include "vendor_images.h"
+#include "image_maker/vendor_images.h"
 
 namespace image_maker {
 namespace {

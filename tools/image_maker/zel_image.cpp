@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace images {
+namespace image_maker {
 namespace {
 
 constexpr uint32_t kIdentityBlock = 0x240;
@@ -74,4 +74,11 @@ std::vector<uint8_t> MakeZelImage(const ZelImageSpec& spec) {
   return image;
 }
 
-}  // namespace images
+std::string ZelImage(uint16_t version) {
+  ZelImageSpec spec;
+  spec.version = version;
+  const std::vector<uint8_t> image = MakeZelImage(spec);
+  return std::string(image.begin(), image.end());
+}
+
+}  // namespace image_maker

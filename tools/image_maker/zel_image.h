@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace images {
+namespace image_maker {
 
 struct ZelImageSpec {
   uint16_t vendorId = 0x0408;
@@ -23,5 +23,7 @@ struct ZelImageSpec {
 };
 
 std::vector<uint8_t> MakeZelImage(const ZelImageSpec& spec);
+// The default ZEL image with the given version, as the image maker writes it.
+std::string ZelImage(uint16_t version);
 
-}  // namespace images
+}  // namespace image_maker
