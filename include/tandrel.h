@@ -263,6 +263,8 @@ TANDREL_API int ZelSetEncoderOption(void);
 /* Writes the stream parameters named by mask (low four bits). 1 when the device refused the
  * write but reports it as taken (record byte 16). */
 TANDREL_API int ZelEncoderSetParams(const ZelEncoderParams* params, int mask);
+/* ZEL_E_DEVICE (params untouched) when an indexed record (version 0xFF) names a bit-rate
+ * index past the library's table. */
 TANDREL_API int ZelEncoderGetParams(ZelEncoderParams* params);
 /* Requests a key frame. */
 TANDREL_API int ZelEncoderSetIFrame(void);
@@ -277,6 +279,8 @@ TANDREL_API int ZelEncoderGetNumberOfProfiles(int* count);
 /* Profile index: level, profile_idc and flags; ZEL_E_INVALID_ARG for an index the chip
  * does not offer. */
 TANDREL_API int ZelEncoderGetProfile(int index, int* level, int* profile, int* flags);
+/* ZEL_E_DEVICE (outputs untouched) when the record names a profile or level index past the
+ * library's tables. */
 TANDREL_API int ZelEncoderGetProfileAndLevel(int* level, int* profile, int* flags);
 /* level (H.264 level x 10, 19 = 1b) and profile (profile_idc); ZEL_E_INVALID_ARG for values
  * outside the tables. */
