@@ -48,7 +48,7 @@ constexpr int kLevel1b = 19;
 constexpr int kFlags = 7;
 constexpr int kFlagsLevel1b = 15;
 
-// What ZelEncoderGetProfile offers: profile-table positions; variant A offers the first only.
+// The profiles ZelEncoderGetProfile reports, as profile-table positions.
 constexpr size_t kOfferedProfiles[] = {0, 1, 3};
 constexpr int kOfferedLevel = 31;
 
@@ -131,6 +131,11 @@ int RewriteRecord(Offers offers, Build build) {
 
 bool OffersQuality(uint8_t version) { return version < kEntropyVersion; }
 bool OffersEntropy(uint8_t version) { return version >= kEntropyVersion; }
+
+// How many profiles the chip offers: variant A the first only.
+int OfferedProfiles() {
+  return IsChipVariantA() ? 1 : static_cast<int>(std::size(kOfferedProfiles));
+}
 
 // A request and read in group 0 of the device controls; byte 2 of a reply marks its kind.
 int QueryCapabilities(uint8_t query, XuPayload& reply) {
@@ -224,14 +229,13 @@ extern "C" TANDREL_API int ZelEncoderSetQuality(const ZelEncoderQuality* quality
 
 extern "C" TANDREL_API int ZelEncoderGetNumberOfProfiles(int* count) {
   if (count == nullptr) return ZEL_E_INVALID_ARG;
-  *count = IsChipVariantA() ? 1 : static_cast<int>(std::size(kOfferedProfiles));
+  *count = OfferedProfiles();
   return ZEL_OK;
 }
 
 extern "C" TANDREL_API int ZelEncoderGetProfile(int index, int* level, int* profile, int* flags) {
   if (level == nullptr || profile == nullptr || flags == nullptr) return ZEL_E_INVALID_ARG;
-  const int offered = IsChipVariantA() ? 1 : static_cast<int>(std::size(kOfferedProfiles));
-  if (index < 0 || index >= offered) return ZEL_E_INVALID_ARG;
+  if (index < 0 || index >= OfferedProfiles()) return ZEL_E_INVALID_ARG;
   *level = kOfferedLevel;
   *profile = kProfiles[kOfferedProfiles[index]];
   *flags = kFlags;
