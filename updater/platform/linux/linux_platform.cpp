@@ -83,7 +83,9 @@ std::u16string LinuxPlatform::ProgramFilePath() {
 }
 
 void LinuxPlatform::DebugOutput(const std::u16string& line) {
-  std::fprintf(stderr, "%s\n", text::Utf16ToUtf8(line).c_str());
+  // One line each: a text that brings its own line end gets no second one.
+  const std::string text = text::Utf16ToUtf8(line);
+  std::fprintf(stderr, text.empty() || text.back() != '\n' ? "%s\n" : "%s", text.c_str());
 }
 
 void LinuxPlatform::StartThread(std::function<void()> work) { std::thread(std::move(work)).detach(); }

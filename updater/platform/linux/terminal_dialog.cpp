@@ -34,13 +34,16 @@ const char* BitmapCaption(int bitmap) {
   }
 }
 
-constexpr uint32_t kUnattendedClosePeriodMs = 500;
 constexpr int kTickMs = 50;
 
 }  // namespace
 
 TerminalDialog::TerminalDialog(std::FILE* out, int inputFd, Platform& platform)
-    : out_(out), inputFd_(inputFd), interactive_(isatty(inputFd) != 0), platform_(platform) {
+    : out_(out),
+      inputFd_(inputFd),
+      interactive_(isatty(inputFd) != 0),
+      redrawInPlace_(isatty(fileno(out)) != 0),
+      platform_(platform) {
   texts_[kCtlProgressText] = u"0%";
 }
 
@@ -96,7 +99,7 @@ void TerminalDialog::DrawIfChanged() {
   const std::string frame = Frame();
   if (frame == drawn_) return;
   // On a terminal the frame is redrawn in place; elsewhere each new frame follows the last.
-  if (interactive_ && drawnLines_ > 0) std::fprintf(out_, "\033[%dA\033[J", drawnLines_);
+  if (redrawInPlace_ && drawnLines_ > 0) std::fprintf(out_, "\033[%dA\033[J", drawnLines_);
   std::fputs(frame.c_str(), out_);
   std::fflush(out_);
   drawn_ = frame;
@@ -115,6 +118,11 @@ void TerminalDialog::FireDueTimers(DialogHandler& handler) {
     }
   }
   for (int id : due) handler.OnTimer(id);
+}
+
+bool TerminalDialog::NothingLeftToDo() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return closeEnabled_ && timers_.empty();
 }
 
 bool TerminalDialog::CloseRequested(int waitMs) {
@@ -142,22 +150,18 @@ void TerminalDialog::Run(DialogHandler& handler) {
   sigaction(SIGINT, &action, &previous);
 
   handler.OnInitDialog(*this);
-  uint64_t nextUnattendedClose = platform_.MonotonicMs() + kUnattendedClosePeriodMs;
   for (;;) {
     handler.OnRepaint();
     DrawIfChanged();
     bool close = CloseRequested(kTickMs);
     if (inputFd_ < 0) {
-      if (platform_.MonotonicMs() >= nextUnattendedClose) {
-        nextUnattendedClose = platform_.MonotonicMs() + kUnattendedClosePeriodMs;
-        close = true;
-      }
+      close = NothingLeftToDo();
       usleep(kTickMs * 1000);
     }
     FireDueTimers(handler);
     if (!close) continue;
     if (handler.OnCloseRequest()) break;
-    if (interactive_) {
+    if (interactive_ && redrawInPlace_) {
       std::fputs("  (an update is running: Close is refused)\n", out_);
       drawnLines_ += 1;
     }

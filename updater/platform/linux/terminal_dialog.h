@@ -1,7 +1,8 @@
 // The main dialog drawn in a terminal: identity, progress bar with its text, status line and
 // a Close button (Enter, or Ctrl-C). Close is refused while an update runs, as in the window.
-// Without a terminal on standard input, Close is pressed every half second instead, so the
-// run ends once the dialog lets it.
+// Without input (standard input at its end), Close is pressed as soon as the dialog has
+// nothing left to do by itself: Close enabled and no timer pending. An unattended windowed run
+// so shows the whole update and ends with it.
 #pragma once
 
 #include <cstdio>
@@ -36,12 +37,14 @@ class TerminalDialog : public DialogView {
     uint64_t dueMs;
   };
   bool CloseRequested(int waitMs);
+  bool NothingLeftToDo() const;
   void DrawIfChanged();
   void FireDueTimers(DialogHandler& handler);
 
   std::FILE* out_;
   int inputFd_;
-  bool interactive_;
+  bool interactive_;    // Close comes from the keyboard
+  bool redrawInPlace_;  // the output is a terminal: each frame replaces the last
   Platform& platform_;
   mutable std::mutex mutex_;
   std::map<int, std::u16string> texts_;
