@@ -82,6 +82,8 @@ ZelCamera::ZelCamera(const WorldFile& world, const CameraConfig& config, TraceLo
       trace_(trace),
       faults_(RequestFaults::FromWorld(world, config.section)),
       hasExtensionUnit_(WorldNumber(world, config.section, u"NoExtensionUnit", 0) == 0),
+      requestDelay_(static_cast<double>(WorldNumber(world, config.section, u"RequestDelayUs", 0)) *
+                    world.TimeScale()),
       busyProbesLeft_(faults_.busyProbes),
       flash_(config.flashPath, ParseStuckByte(world.GetString(config.section, u"StuckByte"))),
       registers_(static_cast<uint32_t>(
@@ -182,6 +184,7 @@ ControlPort* ZelCamera::Port(int unit, uint32_t selector) {
 uint32_t ZelCamera::Request(const uint8_t (&propertySet)[16], uint32_t selector, uint32_t flags,
                             uint32_t nodeId, uint8_t* data, uint32_t length,
                             uint32_t& bytesReturned) {
+  if (requestDelay_.count() > 0) std::this_thread::sleep_for(requestDelay_);
   std::unique_lock<std::mutex> hold(mutex_);
   ++requests_;
   if (faults_.stallAfter != 0 && requests_ > faults_.stallAfter) {

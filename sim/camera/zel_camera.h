@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -74,6 +75,8 @@ class ZelCamera {
   TraceLog& trace_;
   const RequestFaults faults_;
   const bool hasExtensionUnit_;
+  // RequestDelayUs: the time the camera takes per request, before TimeScale; 0 = none.
+  const std::chrono::duration<double, std::micro> requestDelay_;
 
   mutable std::mutex mutex_;
   uint64_t requests_ = 0;

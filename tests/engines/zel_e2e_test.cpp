@@ -1,0 +1,138 @@
+// End-to-end runs of the simulation kit's ZEL path: the simulated ostrel loads the simulated
+// Tandrel and updates the kit's camera from 0105 to 0107, in a copy of the kit.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "image_maker/zel_image.h"
+#include "scratch_dir.h"
+#include "text/utf16.h"
+
+namespace ostrel {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+std::string Utf16Le(std::initializer_list<std::u16string> lines) {
+  std::string bytes;
+  for (const auto& line : lines) bytes += text::Utf16ToLeBytes(line);
+  return bytes;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string Bytes(const std::vector<uint8_t>& image) { return std::string(image.begin(), image.end()); }
+
+const std::string kReady = Utf16Le({u"Camera vid=0x0408, pid=0x2040, bcd=0x0105.\r\n",
+                                    u"The camera vid/pid is ok, ready for update.\r\n",
+                                    u"Auto load the file[zel.bin], load ok.\r\n", u"Start update!\r\n"});
+
+class ZelEndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stdfs::copy(OSTREL_SIM_KIT, stdfs::path(dir.Path()), stdfs::copy_options::recursive);
+    // The kit's world, ten times faster, with a dialog trace for the windowed runs.
+    dir.WriteFile(u"simcam.ini", "[World]\r\nTimeScale=0.1\r\nDialogTrace=dialog.log\r\n"
+                                 "ClosePeriod=500\r\n" + Section(""));
+  }
+  static std::string Section(const std::string& keys) {
+    return "[Camera1]\r\nModel=zel\r\nDevicePath=\\\\?\\usb#vid_0408&pid_2040&mi_00#6&2e3f1c7e&0&0000"
+           "#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global\r\n"
+           "InstanceId=USB\\VID_0408&PID_2040&MI_00\\6&2E3F1C7E&0&0000\r\n"
+           "HardwareId=USB\\VID_0408&PID_2040&REV_0105&MI_00\r\nFlash=camera1.flash\r\n" + keys;
+  }
+  void UseCameraKeys(const std::string& keys) {
+    dir.WriteFile(u"simcam.ini", "[World]\r\nTimeScale=0.1\r\nDialogTrace=dialog.log\r\n"
+                                 "ClosePeriod=500\r\n" + Section(keys));
+  }
+  int Run(bool silent = true) const {
+    const std::string command = "cd '" + text::Utf16ToUtf8(dir.Path()) + "' && ./ostrel" +
+                                (silent ? " -s" : "") + " >/dev/null 2>&1 </dev/null";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  // The log after its byte-order mark and banner (60 characters).
+  std::string LogAfterBanner() const { return dir.ReadFile(u"bin/Ostrel_sp.log").substr(2 + 120); }
+
+  testing::ScratchDir dir;
+};
+
+TEST_F(ZelEndToEndTest, ManufacturerNameIsCarriedIntoTheFlashAndTheNextRunIsUpToDate) {
+  image_maker::ZelImageSpec camera;
+  camera.version = 0x0105;
+  camera.manufacturer = "NORV Inc";
+  dir.WriteFile(u"camera1.flash", Bytes(image_maker::MakeZelImage(camera)));
+
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(LogAfterBanner(), kReady);
+  // The image as burnt: the kit's 0107 image with the name as string 3 in its 64-byte slot.
+  std::string expected = dir.ReadFile(u"bin/zel.bin");
+  std::string slot(64, '\0');
+  slot[0] = 18;
+  slot[1] = 3;
+  for (int i = 0; i < 8; ++i) slot[2 + 2 * i] = "NORV Inc"[i];
+  expected.replace(0x2020 + 3 * 64, 64, slot);
+  expected[0x402E] = 3;
+  EXPECT_TRUE(dir.ReadFile(u"camera1.flash") == expected);
+
+  EXPECT_EQ(Run(), 0);
+  const std::string second = dir.ReadFile(u"bin/Ostrel_sp.log");
+  EXPECT_NE(second.find(Utf16Le({u"bcd=0x0107.\r\n"})), std::string::npos);
+  EXPECT_TRUE(EndsWith(second, Utf16Le({u"**FW version is the same, skip update!\r\n"})));
+}
+
+TEST_F(ZelEndToEndTest, CameraWithoutManufacturerGetsTheSerialIndexCleared) {
+  image_maker::ZelImageSpec image;
+  image.serialNumber = "SN0001";  // iSerialNumber 3 in the image
+  dir.WriteFile(u"bin/zel.bin", Bytes(image_maker::MakeZelImage(image)));
+  EXPECT_EQ(Run(), 0);
+  std::string expected = dir.ReadFile(u"bin/zel.bin");
+  expected[0x4030] = 0;
+  EXPECT_TRUE(dir.ReadFile(u"camera1.flash") == expected);
+}
+
+TEST_F(ZelEndToEndTest, WindowedRunShowsTheUpdateAndLogsItsEnd) {
+  EXPECT_EQ(Run(false), 0);
+  const std::string log = LogAfterBanner();
+  EXPECT_EQ(log.substr(0, kReady.size()), kReady);
+  EXPECT_TRUE(EndsWith(log, Utf16Le({u"**Update Success!\r\n"})));
+  const std::string dialog = dir.ReadFile(u"dialog.log");
+  for (const char* line : {"TEXT 1007 0105 ->\n", "TEXT 1003 0107\n", "TEXT 1005 Don't turn off power!\n",
+                           "ENABLE 2 0\n", "BITMAP 131\n", "TEXT 1005 Update finish!\n", "TEXT 1000 100%\n",
+                           "ENABLE 2 1\n", "CLOSE accepted\n"}) {
+    EXPECT_NE(dialog.find(line), std::string::npos) << line;
+  }
+  EXPECT_NE(dialog.find("CLOSE refused"), std::string::npos);
+}
+
+TEST_F(ZelEndToEndTest, VerifyMismatchFailsTheUpdate) {
+  UseCameraKeys("StuckByte=0x8000:0x5a\r\n");
+  EXPECT_EQ(Run(), 5);
+  EXPECT_EQ(LogAfterBanner(), kReady);
+  EXPECT_EQ(Run(false), 5);
+  const std::string log = dir.ReadFile(u"bin/Ostrel_sp.log");
+  EXPECT_TRUE(EndsWith(log, Utf16Le({u"**Update fail!\r\n"})));
+  EXPECT_NE(dir.ReadFile(u"dialog.log").find("TEXT 1005 Please re-open me!\n"), std::string::npos);
+}
+
+TEST_F(ZelEndToEndTest, MissingLibraryEndsAsDllMissing) {
+  stdfs::remove(stdfs::path(dir.File(u"libtandrel.so")));
+  EXPECT_EQ(Run(), 5);
+  EXPECT_EQ(LogAfterBanner(), kReady);
+  EXPECT_EQ(Run(false), 5);
+  const std::string log = dir.ReadFile(u"bin/Ostrel_sp.log");
+  EXPECT_TRUE(EndsWith(log, Utf16Le({u"**DLL missing!\r\n"})));
+  const std::string dialog = dir.ReadFile(u"dialog.log");
+  EXPECT_NE(dialog.find("BITMAP 135\n"), std::string::npos);
+  // Vendor 4 has no missing-library text: the status line keeps what it had.
+  EXPECT_EQ(dialog.find("missing!"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ostrel
