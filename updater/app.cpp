@@ -47,8 +47,10 @@ int CVarnelCameraApp::Run(std::u16string_view commandLine) {
     DialogLogic logic(*record);
     platform_.RunDialog(logic);
   }
-  if (EngineMayStillRun(*record)) {
-    // The engine thread still uses the record: end without freeing it under the thread.
+  // An engine that has reported its end may still be storing its last values, and the
+  // supervision may be drawing its last frame: let them return before the record goes.
+  if (EngineMayStillRun(*record) || !record->WaitForRecordThreads(kThreadEndWaitMs)) {
+    // A thread still uses the record: end without freeing it under the thread.
     record->m_pLogFile.Close();
     platform_.EndProcessNow(g_nExitCode);
   }

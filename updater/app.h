@@ -10,6 +10,8 @@ namespace ostrel {
 
 constexpr int kSilentPollLimit = 360;
 constexpr uint32_t kSilentPollPeriodMs = 500;
+// How long the end of a run waits for the engine and supervision threads to return.
+constexpr uint32_t kThreadEndWaitMs = 10000;
 
 // Only "-s" as the first two characters selects the silent run.
 bool IsSilentCommandLine(std::u16string_view commandLine);

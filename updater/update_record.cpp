@@ -79,4 +79,21 @@ bool CVarnelCameraDlg::TakeProgramDirectory() {
   return true;
 }
 
+void CVarnelCameraDlg::StartRecordThread(std::function<void()> work) {
+  ++recordThreads_;
+  platform_.StartThread([this, work = std::move(work)] {
+    work();
+    --recordThreads_;  // the thread's last touch of the record
+  });
+}
+
+bool CVarnelCameraDlg::WaitForRecordThreads(uint32_t limitMs) {
+  constexpr uint32_t kPollMs = 10;
+  for (uint32_t waited = 0; recordThreads_ > 0; waited += kPollMs) {
+    if (waited >= limitMs) return false;
+    platform_.SleepMs(kPollMs);
+  }
+  return true;
+}
+
 }  // namespace ostrel

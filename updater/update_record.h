@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -67,6 +68,13 @@ class CVarnelCameraDlg {
     m_pLogFile.Write(format, args);
   }
 
+  // Runs work on a thread of its own that uses this record (an engine, the supervision); the
+  // record counts it until it returns.
+  void StartRecordThread(std::function<void()> work);
+  // Waits, up to limitMs of the platform clock, for every such thread to return; true when
+  // none runs any more.
+  bool WaitForRecordThreads(uint32_t limitMs);
+
   // Platform services for the run's parts (detection, configuration, engines).
   Platform& platform() { return platform_; }
 
@@ -123,6 +131,7 @@ class CVarnelCameraDlg {
   void StartEngine();
 
   Platform& platform_;
+  std::atomic<int> recordThreads_{0};
   DialogView* view_ = nullptr;
 };
 

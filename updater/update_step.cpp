@@ -71,8 +71,8 @@ void CVarnelCameraDlg::StartEngine() {
     return;
   }
   g_bEngineRunning = 1;
-  platform_.StartThread([this, engine] { engine(*this); });
-  if (g_bShowWindow) platform_.StartThread([this] { SuperviseUpdate(*this); });
+  StartRecordThread([this, engine] { engine(*this); });
+  if (g_bShowWindow) StartRecordThread([this] { SuperviseUpdate(*this); });
 }
 
 }  // namespace ostrel
