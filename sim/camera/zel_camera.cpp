@@ -10,6 +10,7 @@
 #include "camera/record_port.h"
 #include "camera/register_port.h"
 #include "camera/status_words.h"
+#include "world/device_descriptor.h"
 
 namespace sim {
 namespace {
@@ -19,7 +20,6 @@ constexpr uint8_t kUnitSets[2][16] = {
     {0xC3, 0x85, 0xB8, 0x0F, 0xC2, 0x68, 0x47, 0x45, 0x90, 0xF7, 0x8F, 0x47, 0x57, 0x9D, 0x95, 0xFC},
 };
 constexpr uint32_t kControlLength = 64;
-constexpr uint32_t kDescriptorAddress = 0x4020;
 
 int UnitOf(const uint8_t (&propertySet)[16]) {
   for (int unit = 0; unit < 2; ++unit) {
@@ -144,11 +144,11 @@ void ZelCamera::StopRaiser() {
 void ZelCamera::PowerOn() {
   registers_.PowerOn();
   controls_ = std::make_unique<Controls>(world_, config_.section, flash_, registers_);
-  release_.reset();
-  if (flash_.Read(kDescriptorAddress) == 18 && flash_.Read(kDescriptorAddress + 1) == 1) {
-    release_ = static_cast<uint16_t>(flash_.Read(kDescriptorAddress + 12) |
-                                     flash_.Read(kDescriptorAddress + 13) << 8);
+  uint8_t descriptor[kDeviceDescriptorBytes];
+  for (size_t i = 0; i < kDeviceDescriptorBytes; ++i) {
+    descriptor[i] = flash_.Read(kDeviceDescriptorAddress + static_cast<uint32_t>(i));
   }
+  release_ = DeviceDescriptorRelease(descriptor);
 }
 
 std::optional<uint16_t> ZelCamera::Release() const {

@@ -1,22 +1,17 @@
 #include "platform/sim/zel_release.h"
 
+#include "world/device_descriptor.h"
+
 namespace ostrel::sim_platform {
-namespace {
-
-constexpr size_t kDescriptorAt = 0x4020;
-constexpr size_t kReleaseAt = kDescriptorAt + 12;
-constexpr uint8_t kDescriptorLength = 18;
-constexpr uint8_t kDeviceDescriptorType = 1;
-
-}  // namespace
 
 std::optional<uint16_t> ReleaseFromFlash(std::string_view flash) {
-  if (flash.size() < kReleaseAt + 2) return std::nullopt;
-  const auto byte = [&](size_t at) { return static_cast<uint8_t>(flash[at]); };
-  if (byte(kDescriptorAt) != kDescriptorLength || byte(kDescriptorAt + 1) != kDeviceDescriptorType) {
-    return std::nullopt;
+  // A flash file shorter than the flash reads as erased (0xFF) past its end, as the camera's.
+  uint8_t descriptor[sim::kDeviceDescriptorBytes];
+  for (size_t i = 0; i < sim::kDeviceDescriptorBytes; ++i) {
+    const size_t at = sim::kDeviceDescriptorAddress + i;
+    descriptor[i] = at < flash.size() ? static_cast<uint8_t>(flash[at]) : 0xFF;
   }
-  return static_cast<uint16_t>(byte(kReleaseAt) | (byte(kReleaseAt + 1) << 8));
+  return sim::DeviceDescriptorRelease(descriptor);
 }
 
 std::u16string WithRelease(std::u16string hardwareId, uint16_t release) {
