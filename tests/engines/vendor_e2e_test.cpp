@@ -1,25 +1,20 @@
 // End-to-end runs of the simulated ostrel with the stand-in vendor libraries, in a scratch
 // program folder: pid.ini, bin/fw.bin from the image maker, simcam.ini with one camera.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "scratch_dir.h"
+#include "program_folder.h"
 #include "text/utf16.h"
 
 namespace ostrel {
 namespace {
 
 namespace stdfs = std::filesystem;
-
-std::string Utf16Le(std::initializer_list<std::u16string> lines) {
-  std::string bytes;
-  for (const auto& line : lines) bytes += text::Utf16ToLeBytes(line);
-  return bytes;
-}
+using testing::Utf16Le;
+using testing::WorldCamera;
 
 struct Vendor {
   const char* model;
@@ -39,37 +34,27 @@ class VendorEndToEndTest : public ::testing::Test {
                        stdfs::copy_options::overwrite_existing);
     }
   }
-  std::string Folder() const { return text::Utf16ToUtf8(dir.Path()); }
-  int Shell(const std::string& command) const {
-    const int status = std::system(("cd '" + Folder() + "' && " + command).c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
   void Setup(const Vendor& vendor, const char* imageVersion, const std::string& keys,
              const std::string& world = "") {
     dir.WriteFile(u"pid.ini", std::string("[PID_") + vendor.pid + "]\r\nCHIP=" + vendor.chip +
                                   "\r\nBIN=fw.bin\r\n");
-    ASSERT_EQ(Shell(std::string(OSTREL_IMAGE_MAKER) + " " + vendor.imageMode + " " + imageVersion +
+    ASSERT_EQ(dir.Shell(std::string(OSTREL_IMAGE_MAKER) + " " + vendor.imageMode + " " + imageVersion +
                     " bin/fw.bin"),
               0);
     dir.WriteFile(u"simcam.ini",
                   "[World]\r\nTimeScale=0.01\r\nTrace=trace.log\r\nDialogTrace=dialog.log\r\n" + world +
-                      "[Camera1]\r\nModel=" + vendor.model +
-                      "\r\nDevicePath=\\\\?\\usb#vid_0c45&pid_" + vendor.pid +
-                      "&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global"
-                      "\r\nInstanceId=USB\\VID_0C45&PID_" + vendor.pid +
-                      "&MI_00\\6&2E3F1C7E&0&0000\r\nHardwareId=USB\\VID_0C45&PID_" + vendor.pid +
-                      "&REV_0100&MI_00\r\nFlash=camera1.flash\r\n" + keys);
+                      WorldCamera(vendor.model, "0c45", vendor.pid, "0100",
+                                  "Flash=camera1.flash\r\n" + keys));
   }
-  int Run(bool silent = true) { return Shell(std::string("./ostrel") + (silent ? " -s" : "") + " >/dev/null 2>&1 </dev/null"); }
-  // The log after its byte-order mark and banner (60 characters).
-  std::string LogAfterBanner() const { return dir.ReadFile(u"bin/Ostrel_sp.log").substr(2 + 120); }
+  int Run(bool silent = true) { return dir.RunOstrel(silent); }
+  std::string LogAfterBanner() const { return dir.LogAfterBanner(); }
   std::string ReadyLines(const Vendor& vendor) const {
     return Utf16Le({u"Camera vid=0x0c45, pid=0x" + text::Utf8ToUtf16(vendor.pid) + u", bcd=0x0100.\r\n",
                     u"The camera vid/pid is ok, ready for update.\r\n",
                     u"Auto load the file[fw.bin], load ok.\r\n"});
   }
 
-  testing::ScratchDir dir;
+  testing::ProgramFolder dir;
 };
 
 TEST_F(VendorEndToEndTest, SonixSuccessBurnsTheImageAndTheNextRunIsUpToDate) {

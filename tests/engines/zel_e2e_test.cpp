@@ -1,31 +1,22 @@
 // End-to-end runs of the simulation kit's ZEL path: the simulated ostrel loads the simulated
 // Tandrel and updates the kit's camera from 0105 to 0107, in a copy of the kit.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "image_maker/zel_image.h"
-#include "scratch_dir.h"
+#include "program_folder.h"
 #include "text/utf16.h"
 
 namespace ostrel {
 namespace {
 
 namespace stdfs = std::filesystem;
-
-std::string Utf16Le(std::initializer_list<std::u16string> lines) {
-  std::string bytes;
-  for (const auto& line : lines) bytes += text::Utf16ToLeBytes(line);
-  return bytes;
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
+using testing::EndsWith;
+using testing::Utf16Le;
+using testing::WorldCamera;
 
 std::string Bytes(const std::vector<uint8_t>& image) { return std::string(image.begin(), image.end()); }
 
@@ -37,30 +28,19 @@ class ZelEndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
     stdfs::copy(OSTREL_SIM_KIT, stdfs::path(dir.Path()), stdfs::copy_options::recursive);
-    // The kit's world, ten times faster, with a dialog trace for the windowed runs.
-    dir.WriteFile(u"simcam.ini", "[World]\r\nTimeScale=0.1\r\nDialogTrace=dialog.log\r\n"
-                                 "ClosePeriod=500\r\n" + Section(""));
+    UseCameraKeys("");
   }
-  static std::string Section(const std::string& keys) {
-    return "[Camera1]\r\nModel=zel\r\nDevicePath=\\\\?\\usb#vid_0408&pid_2040&mi_00#6&2e3f1c7e&0&0000"
-           "#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global\r\n"
-           "InstanceId=USB\\VID_0408&PID_2040&MI_00\\6&2E3F1C7E&0&0000\r\n"
-           "HardwareId=USB\\VID_0408&PID_2040&REV_0105&MI_00\r\nFlash=camera1.flash\r\n" + keys;
-  }
+  // The kit's world, ten times faster, with a dialog trace for the windowed runs.
   void UseCameraKeys(const std::string& keys) {
     dir.WriteFile(u"simcam.ini", "[World]\r\nTimeScale=0.1\r\nDialogTrace=dialog.log\r\n"
-                                 "ClosePeriod=500\r\n" + Section(keys));
+                                 "ClosePeriod=500\r\n" +
+                                 WorldCamera("zel", "0408", "2040", "0105",
+                                             "Flash=camera1.flash\r\n" + keys));
   }
-  int Run(bool silent = true) const {
-    const std::string command = "cd '" + text::Utf16ToUtf8(dir.Path()) + "' && ./ostrel" +
-                                (silent ? " -s" : "") + " >/dev/null 2>&1 </dev/null";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  // The log after its byte-order mark and banner (60 characters).
-  std::string LogAfterBanner() const { return dir.ReadFile(u"bin/Ostrel_sp.log").substr(2 + 120); }
+  int Run(bool silent = true) const { return dir.RunOstrel(silent); }
+  std::string LogAfterBanner() const { return dir.LogAfterBanner(); }
 
-  testing::ScratchDir dir;
+  testing::ProgramFolder dir;
 };
 
 TEST_F(ZelEndToEndTest, ManufacturerNameIsCarriedIntoTheFlashAndTheNextRunIsUpToDate) {

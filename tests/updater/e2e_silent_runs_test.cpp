@@ -1,39 +1,21 @@
 // End-to-end runs of the simulated ostrel as its own process, in a scratch program folder
 // with a world file: exit codes, log bytes, the settings file and the dialog trace.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <sstream>
 
 #include "ini/profile_file.h"
-#include "scratch_dir.h"
+#include "program_folder.h"
 #include "text/utf16.h"
 
 namespace ostrel {
 namespace {
 
+using testing::Utf16Le;
+using testing::WorldCamera;
+
 using Lines = std::vector<std::string>;
-
-const char kPath[] =
-    "\\\\?\\usb#vid_%s&pid_%s&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}"
-    "\\global";
-
-std::string CameraSection(const std::string& model, const std::string& vid, const std::string& pid,
-                          const std::string& release, const std::string& flash = "") {
-  char path[200];
-  std::snprintf(path, sizeof path, kPath, vid.c_str(), pid.c_str());
-  std::string upperVid = vid, upperPid = pid;
-  for (auto* s : {&upperVid, &upperPid}) {
-    for (char& c : *s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
-  return "[Camera1]\r\nModel=" + model + "\r\nDevicePath=" + path + "\r\nInstanceId=USB\\VID_" +
-         upperVid + "&PID_" + upperPid + "&MI_00\\6&2E3F1C7E&0&0000\r\nHardwareId=USB\\VID_" +
-         upperVid + "&PID_" + upperPid + "&REV_" + release + "&MI_00\r\n" +
-         (flash.empty() ? "" : "Flash=" + flash + "\r\n");
-}
 
 class EndToEndTest : public ::testing::Test {
  protected:
@@ -46,27 +28,10 @@ class EndToEndTest : public ::testing::Test {
   int Run(const std::string& cameras, bool silent) {
     dir.WriteFile(u"simcam.ini", "[World]\r\nTimeScale=0.01\r\nDialogTrace=dialog.log\r\n"
                                  "ClosePeriod=500\r\n" + cameras);
-    const std::string folder = text::Utf16ToUtf8(dir.Path());
-    const int status = std::system(("cd '" + folder + "' && ./ostrel" + (silent ? " -s" : "") +
-                                    " >/dev/null 2>&1 </dev/null").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return dir.RunOstrel(silent);
   }
 
-  // The log's lines after its byte-order mark and banner, which carries the local time.
-  std::string LogAfterBanner() const {
-    const std::string log = dir.ReadFile(u"bin/Ostrel_sp.log");
-    const std::string banner = text::Utf16ToUtf8(text::LeBytesToUtf16(log.substr(2, 60 * 2)));
-    EXPECT_EQ(log.substr(0, 2), "\xFF\xFE");
-    EXPECT_TRUE(std::regex_match(
-        banner, std::regex("={35}\\d\\d:\\d\\d:\\d\\d \\(\\d\\d/\\d\\d\\)={7}\r\n")))
-        << banner;
-    return log.substr(2 + 60 * 2);
-  }
-  static std::string Utf16Le(std::initializer_list<std::u16string> lines) {
-    std::string bytes;
-    for (const auto& line : lines) bytes += text::Utf16ToLeBytes(line);
-    return bytes;
-  }
+  std::string LogAfterBanner() const { return dir.LogAfterBanner(); }
   std::u16string Setting(const std::u16string& key) const {
     return profile::GetString(dir.File(u"bin/Ostrel_sp.ini"), u"SETTING", key, u"<none>");
   }
@@ -85,7 +50,7 @@ class EndToEndTest : public ::testing::Test {
     return lines;
   }
 
-  testing::ScratchDir dir;
+  testing::ProgramFolder dir;
   const std::u16string kFound = u"Camera vid=0x0408, pid=0x2040, bcd=0x0105.\r\n";
   const std::u16string kReady = u"The camera vid/pid is ok, ready for update.\r\n";
 };
@@ -97,14 +62,14 @@ TEST_F(EndToEndTest, NoCamera) {
 
 TEST_F(EndToEndTest, PidNotMatchIsLoggedInTheSilentRun) {
   dir.WriteFile(u"pid.ini", "[PID_2040]\r\nCHIP=4\r\nBIN=fw.bin\r\n");
-  EXPECT_EQ(Run(CameraSection("plain", "0408", "1111", "0100"), true), 2);
+  EXPECT_EQ(Run(WorldCamera("plain", "0408", "1111", "0100"), true), 2);
   EXPECT_EQ(LogAfterBanner(), Utf16Le({u"PID not match\r\n"}));
 }
 
 TEST_F(EndToEndTest, BootRomCameraIsUpdatedWithTheSavedVendorTwoChoice) {
   dir.WriteFile(u"bin/Ostrel_sp.ini", "[SETTING]\r\nCHIP=2\r\nBIN=r.bin\r\n");
   dir.WriteFile(u"bin/r.bin", std::string(0x100, '\0'));
-  EXPECT_EQ(Run(CameraSection("plain", "04fc", "2080", "0100"), false), 0);
+  EXPECT_EQ(Run(WorldCamera("plain", "04fc", "2080", "0100"), false), 0);
   const Lines trace = TraceWithoutPresses();
   ASSERT_GE(trace.size(), 10u);
   EXPECT_EQ(Lines(trace.begin(), trace.begin() + 8),
@@ -121,12 +86,12 @@ TEST_F(EndToEndTest, BootRomCameraIsUpdatedWithTheSavedVendorTwoChoice) {
   EXPECT_EQ(Setting(u"CHIP"), u"2");
   EXPECT_EQ(Setting(u"BIN"), u"r.bin");
 
-  EXPECT_EQ(Run(CameraSection("plain", "04fc", "2080", "0100"), true), 0);
+  EXPECT_EQ(Run(WorldCamera("plain", "04fc", "2080", "0100"), true), 0);
 }
 
 TEST_F(EndToEndTest, MissingImageEndsWithCodeThree) {
   dir.WriteFile(u"pid.ini", "[PID_2040]\r\nCHIP=4\r\nBIN=fw.bin\r\n");
-  EXPECT_EQ(Run(CameraSection("plain", "0408", "2040", "0105"), true), 3);
+  EXPECT_EQ(Run(WorldCamera("plain", "0408", "2040", "0105"), true), 3);
   EXPECT_EQ(LogAfterBanner(),
             Utf16Le({kFound, kReady, u"Auto load the file[fw.bin], ", u"load fail!\r\n"}));
   EXPECT_FALSE(dir.Exists(u"bin/Ostrel_sp.ini"));
@@ -144,7 +109,7 @@ TEST_F(EndToEndTest, ZelCameraWhoseFlashHoldsTheImageVersionIsUpToDate) {
   flash[0x402D] = 0x01;
   dir.WriteFile(u"camera1.flash", flash);
   // The hardware id says 0001; the camera reports the release its flash holds.
-  EXPECT_EQ(Run(CameraSection("zel", "0408", "2040", "0001", "camera1.flash"), true), 0);
+  EXPECT_EQ(Run(WorldCamera("zel", "0408", "2040", "0001", "Flash=camera1.flash\r\n"), true), 0);
   EXPECT_EQ(LogAfterBanner(), Utf16Le({kFound, kReady, u"Auto load the file[fw.bin], ",
                                        u"load ok.\r\n",
                                        u"**FW version is the same, skip update!\r\n"}));
@@ -154,7 +119,7 @@ TEST_F(EndToEndTest, ZelCameraWhoseFlashHoldsTheImageVersionIsUpToDate) {
 TEST_F(EndToEndTest, UnknownVendorEndsWithCodeFourAndAClosableWindow) {
   dir.WriteFile(u"pid.ini", "[PID_2040]\r\nBIN=fw.bin\r\n");
   dir.WriteFile(u"bin/fw.bin", std::string(0x400, '\0'));
-  EXPECT_EQ(Run(CameraSection("plain", "0408", "2040", "0105"), false), 4);
+  EXPECT_EQ(Run(WorldCamera("plain", "0408", "2040", "0105"), false), 4);
   EXPECT_EQ(Trace(), (Lines{"TEXT 1001 0408", "TEXT 1002 2040", "TEXT 1007 0105 ->",
                             "TIMER 2457 500", "KILLTIMER 2457", "TEXT 1003 9999", "ENABLE 2 0",
                             "TEXT 1005 Don't turn off power!", "ENABLE 2 1", "CLOSE accepted"}));

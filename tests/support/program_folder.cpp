@@ -1,0 +1,61 @@
+#include "program_folder.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <regex>
+
+#include "text/utf16.h"
+
+namespace ostrel::testing {
+namespace {
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+constexpr size_t kBannerChars = 60;
+
+}  // namespace
+
+int ProgramFolder::Shell(const std::string& command) const {
+  const int status = std::system(("cd '" + text::Utf16ToUtf8(Path()) + "' && " + command).c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int ProgramFolder::RunOstrel(bool silent) const {
+  return Shell(std::string("./ostrel") + (silent ? " -s" : "") + " >/dev/null 2>&1 </dev/null");
+}
+
+std::string ProgramFolder::LogAfterBanner() const {
+  const std::string log = ReadFile(u"bin/Ostrel_sp.log");
+  EXPECT_EQ(log.substr(0, 2), "\xFF\xFE");
+  const std::string banner =
+      text::Utf16ToUtf8(text::LeBytesToUtf16(log.substr(2, kBannerChars * 2)));
+  EXPECT_TRUE(std::regex_match(banner, std::regex("={35}\\d\\d:\\d\\d:\\d\\d \\(\\d\\d/\\d\\d\\)={7}\r\n")))
+      << banner;
+  return log.size() < 2 + kBannerChars * 2 ? std::string() : log.substr(2 + kBannerChars * 2);
+}
+
+std::string Utf16Le(std::initializer_list<std::u16string> lines) {
+  std::string bytes;
+  for (const auto& line : lines) bytes += text::Utf16ToLeBytes(line);
+  return bytes;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string WorldCamera(const std::string& model, const std::string& vid, const std::string& pid,
+                        const std::string& release, const std::string& extraKeys) {
+  return "[Camera1]\r\nModel=" + model + "\r\nDevicePath=\\\\?\\usb#vid_" + vid + "&pid_" + pid +
+         "&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global\r\n"
+         "InstanceId=USB\\VID_" + Upper(vid) + "&PID_" + Upper(pid) +
+         "&MI_00\\6&2E3F1C7E&0&0000\r\nHardwareId=USB\\VID_" + Upper(vid) + "&PID_" + Upper(pid) +
+         "&REV_" + release + "&MI_00\r\n" + extraKeys;
+}
+
+}  // namespace ostrel::testing
