@@ -90,7 +90,7 @@ TEST_F(FlashTest, ThirtyByteReadTakesTwoReplies) {
 }
 
 TEST_F(FlashTest, RangeEndingAtTheFlashEndIsAcceptedOneMoreIsRefusedUnsent) {
-  uint8_t byte = 0x5A;
+  uint8_t bytes[16] = {0x5A};
   const struct {
     int address;
     int length;
@@ -100,8 +100,8 @@ TEST_F(FlashTest, RangeEndingAtTheFlashEndIsAcceptedOneMoreIsRefusedUnsent) {
                {-1, 1, ZEL_E_INVALID_ARG}, {0, -1, ZEL_E_INVALID_ARG}};
   for (const auto& c : cases) {
     const size_t before = Trace().size();
-    EXPECT_EQ(ZelFlashWrite(c.address, &byte, c.length), c.result) << c.address << "+" << c.length;
-    EXPECT_EQ(ZelFlashRead(c.address, &byte, c.length), c.result) << c.address << "+" << c.length;
+    EXPECT_EQ(ZelFlashWrite(c.address, bytes, c.length), c.result) << c.address << "+" << c.length;
+    EXPECT_EQ(ZelFlashRead(c.address, bytes, c.length), c.result) << c.address << "+" << c.length;
     if (c.result != ZEL_OK) {
       EXPECT_EQ(Trace().size(), before);
     }
