@@ -30,7 +30,8 @@ ScratchDir::~ScratchDir() {
 }
 
 std::u16string ScratchDir::File(const std::u16string& relative) const {
-  return (NativePath(path_) / NativePath(relative)).u16string();
+  // In the platform's own form, as the program builds its paths.
+  return (NativePath(path_) / NativePath(relative)).make_preferred().u16string();
 }
 
 void ScratchDir::MakeFolder(const std::u16string& relative) const {
