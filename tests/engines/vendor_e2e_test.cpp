@@ -29,7 +29,9 @@ class VendorEndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir.MakeFolder(u"bin");
-    for (const char* file : {"ostrel", "libburneraplib.so", "libst50220.so", "libsunpluscamera.so"}) {
+    for (const std::string& file : {testing::ProgramFile(), testing::LibraryFile("BurnerApLib.dll"),
+                                    testing::LibraryFile("st50220.dll"),
+                                    testing::LibraryFile("SunplusCamera.dll")}) {
       stdfs::copy_file(stdfs::path(OSTREL_SIM_BIN) / file, stdfs::path(dir.File(text::Utf8ToUtf16(file))),
                        stdfs::copy_options::overwrite_existing);
     }
@@ -104,15 +106,15 @@ TEST_F(VendorEndToEndTest, MissingLibraryEndsAsDllMissing) {
     const char* file;
     std::string status;
   } cases[] = {
-      {&kSonix, "libst50220.so", "TEXT 1005 BurnerApLib.dll, st50220.dll missing!"},
-      {&kSonix, "libburneraplib.so", "TEXT 1005 BurnerApLib.dll, st50220.dll missing!"},
-      {&kSunplus, "libsunpluscamera.so", "TEXT 1005 SunplusCamera.dll missing!"},
+      {&kSonix, "st50220.dll", "TEXT 1005 BurnerApLib.dll, st50220.dll missing!"},
+      {&kSonix, "BurnerApLib.dll", "TEXT 1005 BurnerApLib.dll, st50220.dll missing!"},
+      {&kSunplus, "SunplusCamera.dll", "TEXT 1005 SunplusCamera.dll missing!"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     SetUp();
     Setup(*c.vendor, "0107", "");
-    stdfs::remove(stdfs::path(dir.File(text::Utf8ToUtf16(c.file))));
+    stdfs::remove(stdfs::path(dir.File(text::Utf8ToUtf16(testing::LibraryFile(c.file)))));
     EXPECT_EQ(Run(true), 5);
     dir.WriteFile(u"bin/Ostrel_sp.log", "");
     EXPECT_EQ(Run(false), 5);

@@ -102,7 +102,7 @@ TEST_F(ZelEndToEndTest, VerifyMismatchFailsTheUpdate) {
 }
 
 TEST_F(ZelEndToEndTest, MissingLibraryEndsAsDllMissing) {
-  stdfs::remove(stdfs::path(dir.File(u"libtandrel.so")));
+  stdfs::remove(stdfs::path(dir.File(text::Utf8ToUtf16(testing::LibraryFile("Tandrel.dll")))));
   EXPECT_EQ(Run(), 5);
   EXPECT_EQ(LogAfterBanner(), kReady);
   EXPECT_EQ(Run(false), 5);

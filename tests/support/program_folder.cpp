@@ -1,7 +1,9 @@
 #include "program_folder.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 #include <regex>
@@ -20,6 +22,20 @@ constexpr size_t kBannerChars = 60;
 
 }  // namespace
 
+#ifdef _WIN32
+int ProgramFolder::Shell(const std::string& command) const {
+  const std::u16string line = u"cd /d \"" + Path() + u"\" && " + text::Utf8ToUtf16(command);
+  return _wsystem(std::wstring(line.begin(), line.end()).c_str());
+}
+
+int ProgramFolder::RunOstrel(bool silent) const {
+  return Shell(std::string("ostrel.exe") + (silent ? " -s" : "") + " >NUL 2>&1 <NUL");
+}
+
+std::string ProgramFile() { return "ostrel.exe"; }
+
+std::string LibraryFile(const std::string& windowsName) { return windowsName; }
+#else
 int ProgramFolder::Shell(const std::string& command) const {
   const int status = std::system(("cd '" + text::Utf16ToUtf8(Path()) + "' && " + command).c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -28,6 +44,15 @@ int ProgramFolder::Shell(const std::string& command) const {
 int ProgramFolder::RunOstrel(bool silent) const {
   return Shell(std::string("./ostrel") + (silent ? " -s" : "") + " >/dev/null 2>&1 </dev/null");
 }
+
+std::string ProgramFile() { return "ostrel"; }
+
+std::string LibraryFile(const std::string& windowsName) {
+  std::string name = windowsName.substr(0, windowsName.rfind('.'));
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return "lib" + name + ".so";
+}
+#endif
 
 std::string ProgramFolder::LogAfterBanner() const {
   const std::string log = ReadFile(u"bin/Ostrel_sp.log");

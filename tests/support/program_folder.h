@@ -19,6 +19,11 @@ class ProgramFolder : public ScratchDir {
   std::string LogAfterBanner() const;
 };
 
+// File names on this platform: the program, and a library by its Windows name
+// (Tandrel.dll is libtandrel.so on Linux).
+std::string ProgramFile();
+std::string LibraryFile(const std::string& windowsName);
+
 // The lines as the log stores them: UTF-16LE, without a byte-order mark.
 std::string Utf16Le(std::initializer_list<std::u16string> lines);
 bool EndsWith(const std::string& text, const std::string& end);

@@ -21,7 +21,8 @@ class EndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir.MakeFolder(u"bin");
-    std::filesystem::copy_file(OSTREL_SIM_PROGRAM, std::filesystem::path(dir.File(u"ostrel")));
+    std::filesystem::copy_file(OSTREL_SIM_PROGRAM,
+                               std::filesystem::path(dir.File(text::Utf8ToUtf16(testing::ProgramFile()))));
   }
 
   // Runs the program with a world of the given cameras; windowed runs record their dialog.
