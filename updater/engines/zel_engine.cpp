@@ -1,9 +1,11 @@
 // The ZEL engine: writes the loaded image into a ZEL camera through Tandrel's download
 // exports, which it looks up by name in the library beside the program.
 #include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "engines/engines.h"
+#include "engines/vendor_engine.h"
 #include "update_record.h"
 
 namespace ostrel {
@@ -27,39 +29,38 @@ struct TandrelExports {
   ResetIcFn resetIc;
 };
 
-template <typename Fn>
-bool Bind(LoadedLibrary& library, const char* name, Fn& function) {
-  function = reinterpret_cast<Fn>(library.Symbol(name));
-  return function != nullptr;
-}
-
-bool BindExports(LoadedLibrary& library, TandrelExports& e) {
-  return Bind(library, "pfn_RvcLib_Initialize", e.initialize) &&
-         Bind(library, "pfn_RvcLib_UnInitialize", e.unInitialize) &&
-         Bind(library, "pfn_EEPROM_DownLoad2", e.downLoad2) &&
-         Bind(library, "pfn_UVC_EEPROMErase", e.eepromErase) &&
-         Bind(library, "pfn_UVC_SetManufactureStringToFW", e.setManufacturer) &&
-         Bind(library, "pfn_GetManufacturer", e.getManufacturer) &&
-         Bind(library, "pfn_UVC_ResetIC", e.resetIc);
+// The library beside the program with its seven exports, looked up in this order.
+std::unique_ptr<LoadedLibrary> BindTandrel(Platform& platform, TandrelExports& tandrel) {
+  VendorExport exports[] = {
+      {"pfn_RvcLib_Initialize"}, {"pfn_RvcLib_UnInitialize"},          {"pfn_EEPROM_DownLoad2"},
+      {"pfn_UVC_EEPROMErase"},   {"pfn_UVC_SetManufactureStringToFW"}, {"pfn_GetManufacturer"},
+      {"pfn_UVC_ResetIC"},
+  };
+  auto library = LoadVendorLibrary(platform, u"Tandrel.dll", exports, std::size(exports));
+  if (!library) return nullptr;
+  tandrel = {ExportAs<InitializeFn>(exports[0]),      ExportAs<UnInitializeFn>(exports[1]),
+             ExportAs<DownLoad2Fn>(exports[2]),       ExportAs<EepromEraseFn>(exports[3]),
+             ExportAs<SetManufacturerFn>(exports[4]), ExportAs<GetManufacturerFn>(exports[5]),
+             ExportAs<ResetIcFn>(exports[6])};
+  return library;
 }
 
 void Fail(CVarnelCameraDlg& record) {
-  // The state goes first, so that no watcher sees progress 100 without the failure.
+  // The code is final before any watcher can see the end, and the state goes before the
+  // progress, so that nobody sees progress 100 without the failure.
+  g_nExitCode = kOutcomeUpdateFailed;
   record.m_nState = kStateFailed;
   record.m_nProgress = 100;
-  g_nExitCode = kOutcomeUpdateFailed;
 }
 
 }  // namespace
 
 uint32_t RunZelUpdate(CVarnelCameraDlg& record) {
   record.m_nState = kStateStarted;
-  const auto library = record.platform().LoadProgramLibrary(u"Tandrel.dll");
   TandrelExports tandrel{};
-  if (!library || !BindExports(*library, tandrel)) {
-    record.m_nProgress = 0;
-    record.m_nState = kStateLibraryMissing;
-    g_nExitCode = kOutcomeUpdateFailed;
+  const auto library = BindTandrel(record.platform(), tandrel);
+  if (!library) {
+    EndLibraryMissing(record);
     return 0;
   }
 
