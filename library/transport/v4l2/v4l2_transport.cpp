@@ -1,7 +1,5 @@
-// Linux transport: UVC extension-unit controls through the uvcvideo driver's
-// UVCIOC_CTRL_QUERY on the camera's V4L2 node. A camera handle is the node's path
-// ("/dev/video0"); the display name adds the USB vendor and product id in the
-// vid_xxxx&pid_xxxx form the core looks for.
+#include "transport/v4l2/v4l2_transport.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/usb/video.h>
@@ -20,14 +18,12 @@
 #include <thread>
 #include <vector>
 
-#include "transport/platform_transport.h"
 #include "transport/v4l2/usb_descriptors.h"
 #include "transport/xu_status.h"
 
 namespace tandrel {
 namespace {
 
-constexpr char kSysVideo[] = "/sys/class/video4linux";
 constexpr uint32_t kErrorAccessDenied = 5;
 constexpr uint32_t kErrorBusy = 170;
 
@@ -56,16 +52,6 @@ std::string ReadText(const std::string& path) {
 std::string Trimmed(std::string value) {
   while (!value.empty() && (value.back() == '\n' || value.back() == ' ')) value.pop_back();
   return value;
-}
-
-// The USB device directory above a video node: the parent of its interface directory.
-std::string UsbDeviceDirectory(const std::string& node) {
-  char resolved[PATH_MAX];
-  const std::string link = std::string(kSysVideo) + "/" + node + "/device";
-  if (realpath(link.c_str(), resolved) == nullptr) return {};
-  std::string interfaceDir(resolved);
-  const size_t slash = interfaceDir.rfind('/');
-  return slash == std::string::npos ? std::string() : interfaceDir.substr(0, slash);
 }
 
 std::string NodeName(const std::string& devicePath) {
@@ -102,8 +88,9 @@ class V4l2VideoInputs : public VideoInputList {
 
 class V4l2Control : public DeviceControl {
  public:
-  V4l2Control(int fd, std::string descriptors) : fd_(fd), descriptors_(std::move(descriptors)) {}
-  ~V4l2Control() override { close(fd_); }
+  V4l2Control(DeviceCalls& calls, int fd, std::string descriptors)
+      : calls_(calls), fd_(fd), descriptors_(std::move(descriptors)) {}
+  ~V4l2Control() override { calls_.Close(fd_); }
 
   uint32_t FindExtensionNode(uint32_t& nodeId) override {
     if (!FindExtensionUnitId(descriptors_, kExtensionUnitSets[0])) return 1;
@@ -124,14 +111,14 @@ class V4l2Control : public DeviceControl {
       query.query = UVC_GET_LEN;
       query.size = sizeof controlLength;
       query.data = reinterpret_cast<uint8_t*>(&controlLength);
-      if (ioctl(fd_, UVCIOC_CTRL_QUERY, &query) != 0) return StatusFromErrno(errno);
+      if (calls_.Ioctl(fd_, UVCIOC_CTRL_QUERY, &query) != 0) return StatusFromErrno(errno);
       bytesReturned = controlLength;
       return StatusFromWin32(kErrorMoreData);  // as a probe without buffer answers on Windows
     }
     query.query = property.flags == kPropertySetOnNode ? UVC_SET_CUR : UVC_GET_CUR;
     query.size = static_cast<uint16_t>(length);
     query.data = data;
-    if (ioctl(fd_, UVCIOC_CTRL_QUERY, &query) != 0) return StatusFromErrno(errno);
+    if (calls_.Ioctl(fd_, UVCIOC_CTRL_QUERY, &query) != 0) return StatusFromErrno(errno);
     bytesReturned = length;
     return 0;
   }
@@ -143,49 +130,76 @@ class V4l2Control : public DeviceControl {
   }
 
  private:
+  DeviceCalls& calls_;
   int fd_;
   std::string descriptors_;
 };
 
-class V4l2Transport : public Transport {
+class SystemCalls : public DeviceCalls {
  public:
-  std::unique_ptr<VideoInputList> ListVideoInputs() override {
-    DIR* const dir = opendir(kSysVideo);
-    if (dir == nullptr) return nullptr;
-    std::vector<VideoNode> nodes;
-    while (const dirent* entry = readdir(dir)) {
-      const std::string node = entry->d_name;
-      if (node.rfind("video", 0) != 0) continue;
-      // Each camera also has a metadata node; only the first node of a device captures.
-      if (Trimmed(ReadText(std::string(kSysVideo) + "/" + node + "/index")) != "0") continue;
-      const std::string usb = UsbDeviceDirectory(node);
-      const std::string vendor = Trimmed(ReadText(usb + "/idVendor"));
-      const std::string product = Trimmed(ReadText(usb + "/idProduct"));
-      nodes.push_back({"/dev/" + node, "/dev/" + node + "#usb#vid_" + vendor + "&pid_" + product});
-    }
-    closedir(dir);
-    return std::make_unique<V4l2VideoInputs>(std::move(nodes));
+  int Open(const char* path, int flags) override { return open(path, flags); }
+  int Close(int fd) override { return close(fd); }
+  int Ioctl(int fd, unsigned long request, void* argument) override {
+    return ioctl(fd, request, argument);
   }
-
-  std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) override {
-    const std::string path = static_cast<const char*>(camera);
-    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-      status = StatusFromErrno(errno == ENOENT ? ENODEV : errno);
-      return nullptr;
-    }
-    status = 0;
-    return std::make_unique<V4l2Control>(fd, ReadText(UsbDeviceDirectory(NodeName(path)) +
-                                                      "/descriptors"));
-  }
-
-  void Sleep(uint32_t milliseconds) override {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-  }
-  int64_t WallClockSeconds() override { return static_cast<int64_t>(std::time(nullptr)); }
 };
 
 }  // namespace
+
+DeviceCalls& SystemDeviceCalls() {
+  static SystemCalls calls;
+  return calls;
+}
+
+V4l2Transport::V4l2Transport(std::string sysfsRoot, std::string devRoot, DeviceCalls& calls)
+    : videoClass_(sysfsRoot + "/class/video4linux"), devRoot_(std::move(devRoot)), calls_(calls) {}
+
+std::string V4l2Transport::UsbDeviceDirectory(const std::string& node) const {
+  char resolved[PATH_MAX];
+  const std::string link = videoClass_ + "/" + node + "/device";
+  if (realpath(link.c_str(), resolved) == nullptr) return {};
+  std::string interfaceDir(resolved);
+  const size_t slash = interfaceDir.rfind('/');
+  return slash == std::string::npos ? std::string() : interfaceDir.substr(0, slash);
+}
+
+std::unique_ptr<VideoInputList> V4l2Transport::ListVideoInputs() {
+  DIR* const dir = opendir(videoClass_.c_str());
+  if (dir == nullptr) return nullptr;
+  std::vector<VideoNode> nodes;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string node = entry->d_name;
+    if (node.rfind("video", 0) != 0) continue;
+    // Each camera also has a metadata node; only the first node of a device captures.
+    if (Trimmed(ReadText(videoClass_ + "/" + node + "/index")) != "0") continue;
+    const std::string usb = UsbDeviceDirectory(node);
+    const std::string vendor = Trimmed(ReadText(usb + "/idVendor"));
+    const std::string product = Trimmed(ReadText(usb + "/idProduct"));
+    const std::string path = devRoot_ + "/" + node;
+    nodes.push_back({path, path + "#usb#vid_" + vendor + "&pid_" + product});
+  }
+  closedir(dir);
+  return std::make_unique<V4l2VideoInputs>(std::move(nodes));
+}
+
+std::unique_ptr<DeviceControl> V4l2Transport::OpenControl(ZelDeviceHandle camera,
+                                                          uint32_t& status) {
+  const std::string path = static_cast<const char*>(camera);
+  const int fd = calls_.Open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) {
+    status = StatusFromErrno(errno == ENOENT ? ENODEV : errno);
+    return nullptr;
+  }
+  status = 0;
+  const std::string descriptors = ReadText(UsbDeviceDirectory(NodeName(path)) + "/descriptors");
+  return std::make_unique<V4l2Control>(calls_, fd, descriptors);
+}
+
+void V4l2Transport::Sleep(uint32_t milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+int64_t V4l2Transport::WallClockSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
 
 Transport& PlatformTransport() {
   static V4l2Transport* const transport = new V4l2Transport;
