@@ -2,32 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include "uvc_descriptor_bytes.h"
 
 namespace tandrel {
 namespace {
 
-std::string ExtensionUnit(uint8_t unitId, const Guid& guid) {
-  std::string descriptor(24, '\0');
-  descriptor[0] = 24;
-  descriptor[1] = 0x24;
-  descriptor[2] = 0x06;
-  descriptor[3] = static_cast<char>(unitId);
-  std::memcpy(&descriptor[4], &guid, sizeof guid);
-  return descriptor;
-}
-
-const std::string kInterface = std::string("\x09\x04\x00\x00\x01\x0e\x01\x00\x00", 9);
-
 TEST(UsbDescriptorsTest, FindsEachUnitByItsGuid) {
-  const std::string descriptors = kInterface + ExtensionUnit(4, kExtensionUnitSets[1]) +
+  const std::string descriptors = kVideoControlInterface +
+                                  ExtensionUnit(4, kExtensionUnitSets[1]) +
                                   ExtensionUnit(3, kExtensionUnitSets[0]);
   EXPECT_EQ(FindExtensionUnitId(descriptors, kExtensionUnitSets[0]), std::optional<uint8_t>(3));
   EXPECT_EQ(FindExtensionUnitId(descriptors, kExtensionUnitSets[1]), std::optional<uint8_t>(4));
 }
 
 TEST(UsbDescriptorsTest, MissingUnitOrMalformedDescriptorsFindNothing) {
-  EXPECT_EQ(FindExtensionUnitId(kInterface, kExtensionUnitSets[0]), std::nullopt);
+  EXPECT_EQ(FindExtensionUnitId(kVideoControlInterface, kExtensionUnitSets[0]), std::nullopt);
   EXPECT_EQ(FindExtensionUnitId("", kExtensionUnitSets[0]), std::nullopt);
   // A length running past the end, and a zero length, stop the walk.
   std::string truncated = ExtensionUnit(3, kExtensionUnitSets[0]);

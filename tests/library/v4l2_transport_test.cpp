@@ -1,0 +1,313 @@
+#include "transport/v4l2/v4l2_transport.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/usb/video.h>
+#include <linux/uvcvideo.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "scratch_dir.h"
+#include "uvc_descriptor_bytes.h"
+
+namespace tandrel {
+namespace {
+
+using ostrel::testing::ScratchDir;
+namespace stdfs = std::filesystem;
+
+constexpr uint8_t kUnit0Id = 3;
+constexpr uint8_t kUnit1Id = 4;
+constexpr Guid kUnknownSet = {0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+void WriteFile(const stdfs::path& folder, const std::string& name, const std::string& bytes) {
+  stdfs::create_directories(folder);
+  std::ofstream(folder / name, std::ios::binary) << bytes;
+}
+
+// A sysfs tree: video0 and video1 on a camera with both extension units, video2 and video3 on a
+// camera with unit 1 only, video4 on a device that is not on USB.
+class SysfsTree {
+ public:
+  SysfsTree() : root_(stdfs::path(dir_.Path())) {
+    const auto usb = root_ / "devices/pci0000:00/usb1";
+    Camera(usb / "1-2", "2a1f",
+           ExtensionUnit(kUnit1Id, kExtensionUnitSets[1]) +
+               ExtensionUnit(kUnit0Id, kExtensionUnitSets[0]));
+    Camera(usb / "1-3", "2b00", ExtensionUnit(kUnit1Id, kExtensionUnitSets[1]));
+    const auto other = root_ / "devices/platform/vivid.0";
+    stdfs::create_directories(other);
+    Node("video0", "0", usb / "1-2/1-2:1.0");
+    Node("video1", "1", usb / "1-2/1-2:1.0");
+    Node("video2", "0", usb / "1-3/1-3:1.0");
+    Node("video3", "1", usb / "1-3/1-3:1.0");
+    Node("video4", "0", other);
+  }
+  std::string Root() const { return root_.string(); }
+
+ private:
+  void Camera(const stdfs::path& device, const std::string& product, const std::string& units) {
+    WriteFile(device, "idVendor", "0408\n");
+    WriteFile(device, "idProduct", product + "\n");
+    WriteFile(device, "descriptors", kVideoControlInterface + units);
+    stdfs::create_directories(device / (device.filename().string() + ":1.0"));
+  }
+  void Node(const std::string& node, const std::string& index, const stdfs::path& device) {
+    const auto folder = root_ / "class/video4linux" / node;
+    WriteFile(folder, "index", index + "\n");
+    stdfs::create_directory_symlink(device, folder / "device");
+  }
+  ScratchDir dir_;
+  stdfs::path root_;
+};
+
+struct RecordedQuery {
+  uint8_t unit;
+  uint8_t selector;
+  uint8_t query;
+  uint16_t size;
+  std::vector<uint8_t> data;  // the bytes handed to the driver
+};
+
+// Open, close and ioctl as a script: a failure to give, or the bytes a query answers with.
+class ScriptedDevice : public DeviceCalls {
+ public:
+  static constexpr int kFd = 42;
+
+  int Open(const char* path, int flags) override {
+    openedPath = path;
+    openFlags = flags;
+    return Fail(openError) ? -1 : kFd;
+  }
+  int Close(int fd) override {
+    closed.push_back(fd);
+    return 0;
+  }
+  int Ioctl(int fd, unsigned long request, void* argument) override {
+    EXPECT_EQ(fd, kFd);
+    EXPECT_EQ(request, static_cast<unsigned long>(UVCIOC_CTRL_QUERY));
+    auto* const query = static_cast<uvc_xu_control_query*>(argument);
+    queries.push_back({query->unit, query->selector, query->query, query->size,
+                       std::vector<uint8_t>(query->data, query->data + query->size)});
+    if (Fail(ioctlError)) return -1;
+    std::memcpy(query->data, reply.data(), std::min<size_t>(reply.size(), query->size));
+    return 0;
+  }
+
+  int openError = 0;
+  int ioctlError = 0;
+  std::vector<uint8_t> reply;
+  std::string openedPath;
+  int openFlags = 0;
+  std::vector<RecordedQuery> queries;
+  std::vector<int> closed;
+
+ private:
+  static bool Fail(int error) {
+    if (error == 0) return false;
+    errno = error;
+    return true;
+  }
+};
+
+class V4l2TransportTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<DeviceControl> Open(const char* path) {
+    uint32_t status = 1;
+    auto control = transport_.OpenControl(const_cast<char*>(path), status);
+    EXPECT_EQ(status, 0u);
+    return control;
+  }
+
+  SysfsTree tree_;
+  ScriptedDevice device_;
+  V4l2Transport transport_{tree_.Root(), "/dev", device_};
+};
+
+NodeProperty Request(const Guid& set, uint32_t selector, uint32_t flags) {
+  return {set, selector, flags, 0, 0};
+}
+
+TEST_F(V4l2TransportTest, ListsTheCapturingNodeOfEachDeviceWithItsUsbIds) {
+  const auto inputs = transport_.ListVideoInputs();
+  ASSERT_NE(inputs, nullptr);
+  std::vector<std::pair<std::string, std::string>> listed;
+  for (size_t i = 0; i < inputs->Count(); ++i) {
+    uint32_t status = 0;
+    const auto camera = inputs->Bind(i, status);
+    ASSERT_NE(camera, nullptr);
+    listed.emplace_back(inputs->DisplayName(i), static_cast<const char*>(camera->Handle()));
+  }
+  // The directory order is the file system's.
+  std::sort(listed.begin(), listed.end());
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"/dev/video0#usb#vid_0408&pid_2a1f", "/dev/video0"},
+      {"/dev/video2#usb#vid_0408&pid_2b00", "/dev/video2"},
+      {"/dev/video4#usb#vid_&pid_", "/dev/video4"},
+  };
+  EXPECT_EQ(listed, expected);
+}
+
+TEST(V4l2Transport, NoVideoClassListsNothingAtAll) {
+  ScratchDir empty;
+  V4l2Transport transport(stdfs::path(empty.Path()).string());
+  EXPECT_EQ(transport.ListVideoInputs(), nullptr);
+}
+
+TEST(V4l2Transport, NodeThatCannotBeOpenedIsReportedGone) {
+  SysfsTree tree;
+  ScratchDir dev;
+  V4l2Transport transport(tree.Root(), stdfs::path(dev.Path()).string());
+  const auto inputs = transport.ListVideoInputs();
+  ASSERT_NE(inputs, nullptr);
+  ASSERT_GT(inputs->Count(), 0u);
+  uint32_t status = 0;
+  const auto camera = inputs->Bind(0, status);
+  EXPECT_EQ(transport.OpenControl(camera->Handle(), status), nullptr);
+  EXPECT_EQ(status, 0x8007048Fu);
+}
+
+TEST_F(V4l2TransportTest, OpenFailuresGiveTheirStatus) {
+  const struct {
+    int error;
+    uint32_t status;
+  } cases[] = {
+      {ENOENT, 0x8007048F},  // a node that went away is a camera no longer connected
+      {ENODEV, 0x8007048F},
+      {EACCES, 0x80070005},
+      {EBUSY, 0x800700AA},
+  };
+  for (const auto& c : cases) {
+    device_.openError = c.error;
+    uint32_t status = 0;
+    EXPECT_EQ(transport_.OpenControl(const_cast<char*>("/dev/video0"), status), nullptr);
+    EXPECT_EQ(status, c.status) << "errno " << c.error;
+  }
+  EXPECT_TRUE(device_.closed.empty());
+}
+
+TEST_F(V4l2TransportTest, OpensTheNodeForReadAndWriteAndClosesItWithTheControl) {
+  ASSERT_NE(Open("/dev/video0"), nullptr);
+  EXPECT_EQ(device_.openedPath, "/dev/video0");
+  EXPECT_EQ(device_.openFlags, O_RDWR | O_CLOEXEC);
+  EXPECT_EQ(device_.closed, std::vector<int>{ScriptedDevice::kFd});
+}
+
+TEST_F(V4l2TransportTest, FindsTheExtensionNodeOnlyWithUnit0) {
+  uint32_t nodeId = 7;
+  EXPECT_EQ(Open("/dev/video0")->FindExtensionNode(nodeId), 0u);
+  EXPECT_EQ(nodeId, 0u);
+  EXPECT_EQ(Open("/dev/video2")->FindExtensionNode(nodeId), 1u);
+  EXPECT_TRUE(device_.queries.empty());
+}
+
+TEST_F(V4l2TransportTest, SizeProbeAsksTheUnitOfTheSetForTheControlLength) {
+  const struct {
+    int set;
+    uint32_t selector;
+    uint8_t unit;
+    uint16_t length;
+  } cases[] = {
+      {0, 0x05, kUnit0Id, 0x20},
+      {1, 0x0A, kUnit1Id, 0x1C0},
+  };
+  const auto control = Open("/dev/video0");
+  for (const auto& c : cases) {
+    device_.queries.clear();
+    device_.reply = {static_cast<uint8_t>(c.length), static_cast<uint8_t>(c.length >> 8)};
+    uint32_t bytesReturned = 0;
+    EXPECT_EQ(control->Property(Request(kExtensionUnitSets[c.set], c.selector, kPropertyGetOnNode),
+                                nullptr, 0, bytesReturned),
+              0x800700EAu);
+    EXPECT_EQ(bytesReturned, c.length);
+    ASSERT_EQ(device_.queries.size(), 1u);
+    const RecordedQuery& query = device_.queries[0];
+    EXPECT_EQ(query.unit, c.unit);
+    EXPECT_EQ(query.selector, c.selector);
+    EXPECT_EQ(query.query, UVC_GET_LEN);
+    EXPECT_EQ(query.size, 2u);
+  }
+}
+
+TEST_F(V4l2TransportTest, SetSendsTheBytesToTheControl) {
+  uint8_t data[] = {0x11, 0x22, 0x33, 0x44};
+  uint32_t bytesReturned = 0;
+  EXPECT_EQ(Open("/dev/video0")->Property(Request(kExtensionUnitSets[0], 0x07, kPropertySetOnNode),
+                                         data, sizeof data, bytesReturned),
+            0u);
+  EXPECT_EQ(bytesReturned, sizeof data);
+  ASSERT_EQ(device_.queries.size(), 1u);
+  const RecordedQuery& query = device_.queries[0];
+  EXPECT_EQ(query.unit, kUnit0Id);
+  EXPECT_EQ(query.selector, 0x07);
+  EXPECT_EQ(query.query, UVC_SET_CUR);
+  EXPECT_EQ(query.size, sizeof data);
+  EXPECT_EQ(query.data, std::vector<uint8_t>(data, data + sizeof data));
+}
+
+TEST_F(V4l2TransportTest, GetReadsTheControlIntoTheBuffer) {
+  device_.reply = {0xA1, 0xB2, 0xC3};
+  uint8_t data[3] = {};
+  uint32_t bytesReturned = 0;
+  EXPECT_EQ(Open("/dev/video0")->Property(Request(kExtensionUnitSets[1], 0x02, kPropertyGetOnNode),
+                                         data, sizeof data, bytesReturned),
+            0u);
+  EXPECT_EQ(bytesReturned, sizeof data);
+  EXPECT_EQ(std::vector<uint8_t>(data, data + sizeof data), device_.reply);
+  ASSERT_EQ(device_.queries.size(), 1u);
+  EXPECT_EQ(device_.queries[0].unit, kUnit1Id);
+  EXPECT_EQ(device_.queries[0].selector, 0x02);
+  EXPECT_EQ(device_.queries[0].query, UVC_GET_CUR);
+  EXPECT_EQ(device_.queries[0].size, sizeof data);
+}
+
+TEST_F(V4l2TransportTest, PropertySetTheCameraLacksIsNotFound) {
+  uint8_t data[2] = {1, 2};
+  uint32_t bytesReturned = 5;
+  EXPECT_EQ(Open("/dev/video0")->Property(Request(kUnknownSet, 0x01, kPropertySetOnNode), data,
+                                         sizeof data, bytesReturned),
+            0x80070490u);
+  EXPECT_EQ(bytesReturned, 0u);
+  EXPECT_EQ(Open("/dev/video2")->Property(Request(kExtensionUnitSets[0], 0x01, kPropertySetOnNode),
+                                         data, sizeof data, bytesReturned),
+            0x80070490u);
+  EXPECT_TRUE(device_.queries.empty());
+}
+
+TEST_F(V4l2TransportTest, DriverErrorsBecomeStatusWords) {
+  const struct {
+    int error;
+    uint32_t status;
+  } cases[] = {
+      {EINVAL, 0x80070057}, {ENOENT, 0x80070490}, {ENODEV, 0x8007048F},
+      {ENXIO, 0x8007048F},  {EAGAIN, 0x80070015}, {EBUSY, 0x800700AA},
+      {EACCES, 0x80070005}, {EPERM, 0x80070005},  {EIO, 0x8007001F},
+  };
+  const auto control = Open("/dev/video0");
+  const NodeProperty get = Request(kExtensionUnitSets[0], 0x03, kPropertyGetOnNode);
+  for (const auto& c : cases) {
+    device_.ioctlError = c.error;
+    uint8_t data[4] = {};
+    uint32_t bytesReturned = 9;
+    EXPECT_EQ(control->Property(get, data, sizeof data, bytesReturned), c.status)
+        << "errno " << c.error;
+    EXPECT_EQ(bytesReturned, 0u);
+    EXPECT_EQ(control->Property(get, nullptr, 0, bytesReturned), c.status)
+        << "size probe, errno " << c.error;
+    EXPECT_EQ(bytesReturned, 0u);
+  }
+}
+
+TEST_F(V4l2TransportTest, AutoUpdateIsNotSupported) {
+  uint32_t status = 0;
+  EXPECT_EQ(Open("/dev/video0")->EnableAutoUpdate(status), nullptr);
+  EXPECT_EQ(status, 0x80070032u);
+}
+
+}  // namespace
+}  // namespace tandrel
