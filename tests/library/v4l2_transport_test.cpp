@@ -95,7 +95,7 @@ class ScriptedDevice : public DeviceCalls {
     queries.push_back({query->unit, query->selector, query->query, query->size,
                        std::vector<uint8_t>(query->data, query->data + query->size)});
     if (Fail(ioctlError)) return -1;
-    std::memcpy(query->data, reply.data(), std::min<size_t>(reply.size(), query->size));
+    std::copy_n(reply.begin(), std::min<size_t>(reply.size(), query->size), query->data);
     return 0;
   }
 
