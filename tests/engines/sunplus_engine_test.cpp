@@ -134,6 +134,29 @@ TEST_F(SunplusEngineTest, ValidBlockIsBackedUpAndPatchedIntoSector14) {
   EXPECT_EQ(LogLines(), "");
 }
 
+TEST_F(SunplusEngineTest, ImageEndingBeforeTheBlockIsDownloadedWithTheBlock) {
+  const struct {
+    int32_t imageSize;
+    size_t downloaded;
+  } cases[] = {{0xC000, 0xE000 + 20}, {0xE000 + 10, 0xE000 + 20}, {0xE000 + 20, 0xE000 + 20},
+               {0x10000, 0x10000}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.imageSize);
+    fake.downloaded.clear();
+    std::copy(image.begin(), image.end(), record.m_pImage.get());  // patched in place each run
+    fake.asicType = 0x68;
+    PutInFlash(0xE000, Block(20, 0x40));
+    record.m_nImageSize = c.imageSize;
+    Run();
+    ASSERT_EQ(fake.downloaded.size(), c.downloaded);
+    EXPECT_EQ(Downloaded(0xE000, 20), Block(20, 0x40));
+    // A gap before the block is left erased, the image before it as it was.
+    const size_t imageEnd = std::min<size_t>(c.imageSize, 0xE000);
+    EXPECT_EQ(Downloaded(0, imageEnd), std::vector<uint8_t>(image.begin(), image.begin() + imageEnd));
+    EXPECT_EQ(Downloaded(imageEnd, 0xE000 - imageEnd), std::vector<uint8_t>(0xE000 - imageEnd, 0xFF));
+  }
+}
+
 TEST_F(SunplusEngineTest, BlockLengthBoundaryIs68) {
   const struct {
     size_t length;

@@ -140,6 +140,30 @@ TEST_F(VendorEndToEndTest, SunplusSuccessKeepsTheSerialBlockAndTheNextRunIsUpToD
             std::string::npos);
 }
 
+TEST_F(VendorEndToEndTest, SunplusSerialBlockIsBackedUpAndRestoredAfterTheCameraLostIt) {
+  const Vendor sunplusA = {"sunplus", "1", "2080", "sunplus-a"};  // chip type 0x68: sector 14
+  const std::string keys = "FlashType=0x7A\r\nAsicType=0x68\r\n";
+  std::string block = std::string("\x00\x12\x12\x03", 4);  // length 0x12 + 2 = 20
+  for (char c : std::string("SN-00042")) block += std::string{c, '\0'};
+  std::string flash(0x10000, '\xFF');
+  flash.replace(0xE000, block.size(), block);
+  dir.WriteFile(u"camera1.flash", flash);
+
+  Setup(sunplusA, "0107", keys);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(dir.ReadFile(u"bin/SPSN.bin"), block);
+  EXPECT_EQ(dir.ReadFile(u"camera1.flash").substr(0xE000, block.size()), block);
+
+  // The camera's copy is lost (an interrupted update, say); the next update restores it.
+  flash = dir.ReadFile(u"camera1.flash");
+  flash.replace(0xE000, 0x1000, std::string(0x1000, '\xFF'));
+  dir.WriteFile(u"camera1.flash", flash);
+  Setup(sunplusA, "0108", keys);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(dir.ReadFile(u"camera1.flash").substr(0xE000, block.size()), block);
+  EXPECT_EQ(dir.ReadFile(u"bin/SPSN.bin"), block);
+}
+
 TEST_F(VendorEndToEndTest, SunplusFailuresEndWithCodeFive) {
   for (const char* keys : {"FailStep=init\r\n", "FailStep=download\r\n", "FlashType=0x7C\r\n"}) {
     SCOPED_TRACE(keys);

@@ -120,6 +120,13 @@ static_assert(0xFFFF + kSectorBytes <= kImageBufferBytes);
 bool PatchBlock(CVarnelCameraDlg& record, uint8_t chipType, const SerialBlock& block) {
   uint8_t* image = record.m_pImage.get();
   if (chipType == kChip68 || chipType == kChip69) {
+    // An image that ends before the block would leave it out of the download, and the camera
+    // without its serial number: the download is extended to carry it, any gap left erased.
+    const int32_t blockEnd = static_cast<int32_t>(kSector14Offset + block.length);
+    if (record.m_nImageSize < static_cast<int32_t>(kSector14Offset)) {
+      std::fill(image + std::max(record.m_nImageSize, 0), image + kSector14Offset, 0xFF);
+    }
+    record.m_nImageSize = std::max(record.m_nImageSize, blockEnd);
     std::copy_n(block.bytes.begin(), block.length, image + kSector14Offset);
   } else if (chipType == kChip6A) {
     const std::optional<uint32_t> q =
