@@ -45,6 +45,5 @@ bool WriteWholeFile(const std::u16string& path, const std::string& bytes) {
   return std::fflush(file.get()) == 0;
 }
 
-bool FileExists(const std::u16string& path) { return FilePtr(OpenFile(path, "rb")) != nullptr; }
 
 }  // namespace fs

@@ -13,6 +13,5 @@ std::FILE* OpenFile(const std::u16string& path, const char* mode);
 
 std::optional<std::string> ReadWholeFile(const std::u16string& path);
 bool WriteWholeFile(const std::u16string& path, const std::string& bytes);
-bool FileExists(const std::u16string& path);
 
 }  // namespace fs
