@@ -45,5 +45,4 @@ bool WriteWholeFile(const std::u16string& path, const std::string& bytes) {
   return std::fflush(file.get()) == 0;
 }
 
-
 }  // namespace fs
