@@ -21,6 +21,13 @@ file build/win32/updater/ostrel.exe | grep -q 'PE32 executable' || {
   exit 1
 }
 
+step "check: no call into nowhere in the shipped Windows binaries"
+for arch in win32:i686 win64:x86_64; do
+  preset=${arch%%:*} tools=${arch#*:}-w64-mingw32
+  ./scripts/check-windows-binary.sh "$tools-objdump" "$tools-nm" \
+    "build/$preset/updater/ostrel.exe" "build/$preset/library/Tandrel.dll"
+done
+
 export WINEPREFIX="${WINEPREFIX:-$PWD/build/wine64-prefix}"
 for preset in native native-asan native-tsan win64; do
   step "tests: $preset"

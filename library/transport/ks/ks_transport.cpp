@@ -8,69 +8,24 @@
 #include <vector>
 
 #include "transport/platform_transport.h"
+#include "win32/com_ptr.h"
+#include "win32/ks_interfaces.h"
 
 namespace tandrel {
 namespace {
 
-// Declared here because the MinGW headers lack IKsTopologyInfo and guard IKsControl behind
-// kernel-mode definitions. Method order is the system's.
-struct IKsControlInterface : public IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE KsProperty(void* property, ULONG propertyLength, void* data,
-                                               ULONG dataLength, ULONG* bytesReturned) = 0;
-  virtual HRESULT STDMETHODCALLTYPE KsMethod(void* method, ULONG methodLength, void* data,
-                                             ULONG dataLength, ULONG* bytesReturned) = 0;
-  virtual HRESULT STDMETHODCALLTYPE KsEvent(void* event, ULONG eventLength, void* data,
-                                            ULONG dataLength, ULONG* bytesReturned) = 0;
-};
-
-struct IKsTopologyInfoInterface : public IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE get_NumCategories(DWORD* count) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_Category(DWORD index, GUID* category) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_NumConnections(DWORD* count) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_ConnectionInfo(DWORD index, void* connection) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_NodeName(DWORD node, WCHAR* name, DWORD size,
-                                                 DWORD* required) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_NumNodes(DWORD* count) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_NodeType(DWORD node, GUID* type) = 0;
-  virtual HRESULT STDMETHODCALLTYPE CreateNodeInstance(DWORD node, REFIID iid, void** object) = 0;
-};
+using win32::ComPtr;
+using win32::IKsControlInterface;
+using win32::IKsTopologyInfoInterface;
 
 constexpr GUID kSystemDeviceEnum = {0x62BE5D10, 0x60EB, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
 constexpr GUID kCreateDevEnumIid = {0x29840822, 0x5B84, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
 constexpr GUID kVideoInputCategory = {0x860BB310, 0x5D01, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
 constexpr GUID kPropertyBagIid = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
 constexpr GUID kBaseFilterIid = {0x56A86895, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
-constexpr GUID kKsControlIid = {0x28F54685, 0x06FD, 0x11D2, {0xB2, 0x7A, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
-constexpr GUID kKsTopologyInfoIid = {0x720D4AC0, 0x7533, 0x11D0, {0xA5, 0xD6, 0x28, 0xDB, 0x04, 0xC1, 0x00, 0x00}};
-constexpr GUID kDevSpecificNode = {0x941C7AC0, 0xC559, 0x11D0, {0x8A, 0x2B, 0x00, 0xA0, 0xC9, 0x25, 0x5A, 0xC1}};
 constexpr uint32_t kNoNode = 1;
 constexpr uint32_t kNoDevices = 1;
 constexpr int kMaxNarrowName = 256;
-
-// A COM pointer that releases its reference on every way out.
-template <typename T>
-class ComRef {
- public:
-  ComRef() = default;
-  explicit ComRef(T* pointer) : pointer_(pointer) {}
-  ~ComRef() { Reset(); }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  ComRef(ComRef&& other) noexcept : pointer_(other.pointer_) { other.pointer_ = nullptr; }
-  T* Get() const { return pointer_; }
-  T* operator->() const { return pointer_; }
-  void** Out() {
-    Reset();
-    return reinterpret_cast<void**>(&pointer_);
-  }
-  void Reset() {
-    if (pointer_ != nullptr) pointer_->Release();
-    pointer_ = nullptr;
-  }
-
- private:
-  T* pointer_ = nullptr;
-};
 
 // COM stays initialised on every thread that used the library until that thread ends, since
 // the filters it binds may be used again by later calls.
@@ -96,16 +51,16 @@ std::string NarrowDisplayName(IMoniker* moniker) {
 
 class FilterCamera : public BoundCamera {
  public:
-  explicit FilterCamera(ComRef<IBaseFilter> filter) : filter_(std::move(filter)) {}
+  explicit FilterCamera(ComPtr<IBaseFilter> filter) : filter_(std::move(filter)) {}
   ZelDeviceHandle Handle() const override { return filter_.Get(); }
 
  private:
-  ComRef<IBaseFilter> filter_;
+  ComPtr<IBaseFilter> filter_;
 };
 
 class DirectShowInputs : public VideoInputList {
  public:
-  void Add(ComRef<IMoniker> moniker) {
+  void Add(ComPtr<IMoniker> moniker) {
     names_.push_back(NarrowDisplayName(moniker.Get()));
     monikers_.push_back(std::move(moniker));
   }
@@ -114,8 +69,8 @@ class DirectShowInputs : public VideoInputList {
 
   std::shared_ptr<BoundCamera> Bind(size_t index, uint32_t& status) override {
     IMoniker* const moniker = monikers_[index].Get();
-    ComRef<IPropertyBag> bag;
-    HRESULT hr = moniker->BindToStorage(nullptr, nullptr, kPropertyBagIid, bag.Out());
+    ComPtr<IPropertyBag> bag;
+    HRESULT hr = moniker->BindToStorage(nullptr, nullptr, kPropertyBagIid, bag.ReceiveVoid());
     if (FAILED(hr)) return Failed(status, hr);
     VARIANT name;
     VariantInit(&name);
@@ -123,8 +78,8 @@ class DirectShowInputs : public VideoInputList {
     hr = bag->Read(L"FriendlyName", &name, nullptr);
     VariantClear(&name);
     if (hr != S_OK) return Failed(status, hr);
-    ComRef<IBaseFilter> filter;
-    hr = moniker->BindToObject(nullptr, nullptr, kBaseFilterIid, filter.Out());
+    ComPtr<IBaseFilter> filter;
+    hr = moniker->BindToObject(nullptr, nullptr, kBaseFilterIid, filter.ReceiveVoid());
     if (hr != S_OK) return Failed(status, hr);
     return std::make_shared<FilterCamera>(std::move(filter));
   }
@@ -135,28 +90,12 @@ class DirectShowInputs : public VideoInputList {
     return nullptr;
   }
 
-  std::vector<ComRef<IMoniker>> monikers_;
+  std::vector<ComPtr<IMoniker>> monikers_;
   std::vector<std::string> names_;
 };
 
-// KSEVENTSETID_VIDCAPTOSTI, event KSEVENT_VIDCAP_AUTO_UPDATE.
-constexpr GUID kVidCapToStiEvents = {0xDB47DE20, 0xF628, 0x11D1, {0xBA, 0x41, 0x00, 0xA0, 0xC9, 0x0D, 0x2B, 0x05}};
-constexpr ULONG kAutoUpdateEventId = 1;
-constexpr ULONG kEventTypeEnable = 1;
-constexpr ULONG kNotifyByEventHandle = 1;
-
-struct KsEventDescriptor {
-  GUID set;
-  ULONG id;
-  ULONG flags;
-};
-static_assert(sizeof(KsEventDescriptor) == 24, "KSEVENT layout");
-
-struct KsEventData {
-  ULONG notificationType;
-  HANDLE event;
-  ULONG_PTR reserved[2];
-};
+using win32::KsEventData;
+using win32::KsEventDescriptor;
 
 // The notification signals an event of its own; a second event wakes the waiter to stop.
 class KsAutoUpdateEvent : public AutoUpdateEvent {
@@ -164,7 +103,7 @@ class KsAutoUpdateEvent : public AutoUpdateEvent {
   KsAutoUpdateEvent(IKsControlInterface* control, HANDLE raised, HANDLE cancelled)
       : control_(control), raised_(raised), cancelled_(cancelled) {
     control_->AddRef();
-    data_.notificationType = kNotifyByEventHandle;
+    data_.notificationType = win32::kNotifyByEventHandle;
     data_.event = raised_;
   }
   ~KsAutoUpdateEvent() override {
@@ -176,7 +115,8 @@ class KsAutoUpdateEvent : public AutoUpdateEvent {
   }
   // Enables the event; the status of KsEvent.
   HRESULT Enable() {
-    KsEventDescriptor descriptor{kVidCapToStiEvents, kAutoUpdateEventId, kEventTypeEnable};
+    KsEventDescriptor descriptor{win32::kVidCapToStiEvents, win32::kAutoUpdateEventId,
+                                 win32::kEventTypeEnable};
     ULONG returned = 0;
     const HRESULT hr =
         control_->KsEvent(&descriptor, sizeof descriptor, &data_, sizeof data_, &returned);
@@ -203,12 +143,12 @@ class KsAutoUpdateEvent : public AutoUpdateEvent {
 
 class KsControl : public DeviceControl {
  public:
-  KsControl(IBaseFilter* filter, ComRef<IKsControlInterface> control)
+  KsControl(IBaseFilter* filter, ComPtr<IKsControlInterface> control)
       : filter_(filter), control_(std::move(control)) {}
 
   uint32_t FindExtensionNode(uint32_t& nodeId) override {
-    ComRef<IKsTopologyInfoInterface> topology;
-    HRESULT hr = filter_->QueryInterface(kKsTopologyInfoIid, topology.Out());
+    ComPtr<IKsTopologyInfoInterface> topology;
+    HRESULT hr = filter_->QueryInterface(win32::kKsTopologyInfoIid, topology.ReceiveVoid());
     if (FAILED(hr)) return static_cast<uint32_t>(hr);
     DWORD nodes = 0;
     hr = topology->get_NumNodes(&nodes);
@@ -216,7 +156,7 @@ class KsControl : public DeviceControl {
     for (DWORD node = 0; node < nodes; ++node) {
       GUID type;
       if (FAILED(topology->get_NodeType(node, &type))) continue;
-      if (IsEqualGUID(type, kDevSpecificNode)) {
+      if (IsEqualGUID(type, win32::kDevSpecificNode)) {
         nodeId = node;
         return 0;
       }
@@ -256,29 +196,29 @@ class KsControl : public DeviceControl {
 
  private:
   IBaseFilter* filter_;  // the caller's or the binding's; outlives this control
-  ComRef<IKsControlInterface> control_;
+  ComPtr<IKsControlInterface> control_;
 };
 
 class KsTransport : public Transport {
  public:
   std::unique_ptr<VideoInputList> ListVideoInputs() override {
     EnsureComOnThisThread();
-    ComRef<ICreateDevEnum> devices;
+    ComPtr<ICreateDevEnum> devices;
     if (CoCreateInstance(kSystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, kCreateDevEnumIid,
-                         devices.Out()) != S_OK) {
+                         devices.ReceiveVoid()) != S_OK) {
       return nullptr;
     }
     auto inputs = std::make_unique<DirectShowInputs>();
-    ComRef<IEnumMoniker> monikers;
+    ComPtr<IEnumMoniker> monikers;
     // S_FALSE: no device of the category, an empty list.
     if (devices->CreateClassEnumerator(kVideoInputCategory,
-                                       reinterpret_cast<IEnumMoniker**>(monikers.Out()), 0) != S_OK) {
+                                       monikers.Receive(), 0) != S_OK) {
       return inputs;
     }
     monikers->Reset();
     for (;;) {
-      ComRef<IMoniker> moniker;
-      if (monikers->Next(1, reinterpret_cast<IMoniker**>(moniker.Out()), nullptr) != S_OK) break;
+      ComPtr<IMoniker> moniker;
+      if (monikers->Next(1, moniker.Receive(), nullptr) != S_OK) break;
       inputs->Add(std::move(moniker));
     }
     return inputs;
@@ -287,8 +227,8 @@ class KsTransport : public Transport {
   std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) override {
     EnsureComOnThisThread();
     IBaseFilter* const filter = static_cast<IBaseFilter*>(camera);
-    ComRef<IKsControlInterface> control;
-    const HRESULT hr = filter->QueryInterface(kKsControlIid, control.Out());
+    ComPtr<IKsControlInterface> control;
+    const HRESULT hr = filter->QueryInterface(win32::kKsControlIid, control.ReceiveVoid());
     status = static_cast<uint32_t>(hr);
     if (hr != S_OK) return nullptr;
     return std::make_unique<KsControl>(filter, std::move(control));

@@ -2,10 +2,13 @@
 #include <dshow.h>
 #include <windows.h>
 
-#include "platform/win32/com_ptr.h"
 #include "platform/win32/win32_platform.h"
+#include "win32/com_ptr.h"
 
 namespace ostrel::win32 {
+
+using ::win32::ComPtr;
+
 namespace {
 
 // The camera settles after its filter is bound, before its properties are read.

@@ -1,17 +1,29 @@
-// Owning pointer for COM interfaces: every way out of a function releases what it holds.
+// Owning pointer for COM interfaces, shared by the library, the updater and the test cameras:
+// every way out of a function releases what it holds.
 #pragma once
 
 #include <unknwn.h>
 
-namespace ostrel::win32 {
+namespace win32 {
 
 template <typename T>
 class ComPtr {
  public:
   ComPtr() = default;
+  // Takes over a reference the caller already holds.
+  explicit ComPtr(T* pointer) : pointer_(pointer) {}
   ~ComPtr() { Reset(); }
   ComPtr(const ComPtr&) = delete;
   ComPtr& operator=(const ComPtr&) = delete;
+  ComPtr(ComPtr&& other) noexcept : pointer_(other.pointer_) { other.pointer_ = nullptr; }
+  ComPtr& operator=(ComPtr&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      pointer_ = other.pointer_;
+      other.pointer_ = nullptr;
+    }
+    return *this;
+  }
 
   T* Get() const { return pointer_; }
   T* operator->() const { return pointer_; }
@@ -31,4 +43,4 @@ class ComPtr {
   T* pointer_ = nullptr;
 };
 
-}  // namespace ostrel::win32
+}  // namespace win32

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Checks shipped Windows binaries for calls that can only crash: a weak reference left
+# unresolved (it reads as address 0) and a direct call or jump whose target lies outside
+# every code section of the image. Usage: check-windows-binary.sh OBJDUMP NM FILE...
+set -euo pipefail
+objdump=$1 nm=$2
+shift 2
+failed=0
+for file in "$@"; do
+  # A weak external keeps its fallback symbol ".weak.NAME.ALIAS"; it is harmless only when
+  # NAME itself is defined in the image.
+  symbols=$("$nm" "$file")
+  unresolved=$(awk '
+    $3 ~ /^\.weak\./ { name = substr($3, 7); sub(/\..*$/, "", name); weak[name] = 1; next }
+    NF == 3 && $2 != "U" && $2 != "w" { defined[$3] = 1 }
+    END { for (name in weak) if (!(name in defined)) print name }' <<<"$symbols")
+  if [ -n "$unresolved" ]; then
+    echo "$file: unresolved weak references: $unresolved" >&2
+    failed=1
+  fi
+  # Code sections as "start end" pairs (hex), then every direct call or jump checked against them.
+  sections=$("$objdump" -h "$file" | awk '
+    /^ *[0-9]+ / { size = $3; vma = $4; getline; if ($0 ~ /CODE/) print vma, size }')
+  stray=$("$objdump" -d --no-show-raw-insn "$file" | awk -v sections="$sections" '
+    function hex(text,   value, i, c) {
+      value = 0; text = tolower(text)
+      for (i = 1; i <= length(text); i++) {
+        c = index("0123456789abcdef", substr(text, i, 1)) - 1
+        value = value * 16 + c
+      }
+      return value
+    }
+    BEGIN {
+      n = split(sections, parts, /[ \n]/)
+      for (i = 1; i + 1 <= n; i += 2) { start[i] = hex(parts[i]); stop[i] = start[i] + hex(parts[i + 1]) }
+    }
+    /^ *[0-9a-f]+:\t(call|jmp) +[0-9a-f]+( |$)/ {
+      target = hex($3)
+      inside = 0
+      for (i in start) if (target >= start[i] && target < stop[i]) inside = 1
+      if (!inside) print
+    }')
+  if [ -n "$stray" ]; then
+    echo "$file: calls outside the code:" >&2
+    echo "$stray" | head -20 >&2
+    failed=1
+  fi
+done
+exit $failed
