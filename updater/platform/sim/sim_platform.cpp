@@ -2,11 +2,9 @@
 
 #include <cstdlib>
 
-#include "fs/file_io.h"
 #include "platform/host_platform.h"
+#include "platform/sim/reported_hardware_id.h"
 #include "platform/sim/trace_dialog.h"
-#include "platform/sim/vendor_release.h"
-#include "platform/sim/zel_release.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -20,19 +18,6 @@ namespace {
 // The wait after binding each video device, before its properties are read.
 constexpr uint32_t kDeviceSettleMs = 300;
 constexpr uint32_t kDefaultClosePeriodMs = 500;
-
-// The hardware id a camera reports: a zel camera's release is the one its flash holds, a
-// sonix or sunplus camera's the version of the image burnt last.
-std::u16string ReportedHardwareId(const sim::CameraConfig& camera) {
-  if (const std::optional<uint16_t> burnt = sim_platform::BurntImageRelease(camera)) {
-    return sim_platform::WithRelease(camera.hardwareId, *burnt);
-  }
-  if (camera.model != "zel" || camera.flashPath.empty()) return camera.hardwareId;
-  const std::optional<std::string> flash = fs::ReadWholeFile(camera.flashPath);
-  const std::optional<uint16_t> release =
-      flash ? sim_platform::ReleaseFromFlash(*flash) : std::nullopt;
-  return release ? sim_platform::WithRelease(camera.hardwareId, *release) : camera.hardwareId;
-}
 
 }  // namespace
 
@@ -60,7 +45,7 @@ std::vector<std::string> SimPlatform::VideoDevicePaths() {
 std::optional<std::vector<ImagingDevice>> SimPlatform::ImagingDevices() {
   std::vector<ImagingDevice> list;
   for (const auto& camera : world_.Cameras()) {
-    if (!camera.instanceId.empty()) list.push_back({camera.instanceId, ReportedHardwareId(camera)});
+    if (!camera.instanceId.empty()) list.push_back({camera.instanceId, sim_platform::ReportedHardwareId(camera)});
   }
   return list;
 }
