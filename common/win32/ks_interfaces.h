@@ -43,6 +43,16 @@ constexpr ULONG kAutoUpdateEventId = 1;
 constexpr ULONG kEventTypeEnable = 1;  // KSEVENT_TYPE_ENABLE
 constexpr ULONG kNotifyByEventHandle = 1;  // KSEVENTF_EVENT_HANDLE
 
+// KSP_NODE: a property request on a topology node.
+struct KsNodeProperty {
+  GUID set;
+  ULONG id;
+  ULONG flags;
+  ULONG nodeId;
+  ULONG reserved;
+};
+static_assert(sizeof(KsNodeProperty) == 32, "KSP_NODE layout");
+
 // KSEVENT: the event a KsEvent request enables.
 struct KsEventDescriptor {
   GUID set;
