@@ -1,0 +1,59 @@
+// The real ostrel.exe and Tandrel.dll of this build in a program folder, and the Windows test
+// camera (wincam.dll and its world) in a camera folder of its own, registered in the Wine
+// prefix the test runs in: the updater sees the world's cameras through DirectShow and
+// SetupAPI exactly as it would see USB cameras.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "program_folder.h"
+#include "scratch_dir.h"
+
+namespace ostrel::testing {
+
+// One camera of the world. Its device path and its instance id both carry the piece by which
+// the updater pairs the DirectShow device with its imaging-class entry.
+struct WincamCamera {
+  std::string model = "zel";
+  std::string vid = "0408";        // four upper-case hexadecimal digits
+  std::string pid = "2040";
+  std::string release = "0105";    // REV_ of the hardware id (a zel camera reports its flash's)
+  std::string piece = "2E3F1C7E";  // upper case; the device path holds it in lower case
+  bool usb = true;                 // false: a device of another bus, without imaging entry
+  std::string extraKeys;           // further key lines, each ending in CRLF
+};
+
+// What one run of ostrel.exe -s left: its exit code and the log lines it wrote after its banner.
+struct SilentRun {
+  int exitCode;
+  std::vector<std::string> log;  // UTF-8, without the CRLF that ends each
+};
+
+class OstrelWithWincam {
+ public:
+  // The program folder gets ostrel.exe, Tandrel.dll, a pid.ini naming zel.bin for product
+  // 0x2040 and an empty bin/; the camera folder gets wincam.dll.
+  OstrelWithWincam();
+  // Leaves the prefix without any camera.
+  ~OstrelWithWincam();
+  OstrelWithWincam(const OstrelWithWincam&) = delete;
+  OstrelWithWincam& operator=(const OstrelWithWincam&) = delete;
+
+  // Writes the world ([Camera1], [Camera2], ... in this order; a zel camera's flash file is
+  // cameraN.flash, the test's to write first) and registers the camera folder.
+  void UseWorld(const std::vector<WincamCamera>& cameras) const;
+  // Registers the camera folder again, so that the imaging entries carry the releases the
+  // cameras report now (a real camera re-enumerates after its update).
+  void Register() const;
+  // Runs ostrel.exe -s and adds the run to the table under caseName.
+  SilentRun RunSilent(const std::string& caseName) const;
+
+  ProgramFolder program;
+  ScratchDir camera;
+};
+
+// Prints every recorded run to standard output: case, exit code, log lines of the run.
+void PrintRunTable();
+
+}  // namespace ostrel::testing
