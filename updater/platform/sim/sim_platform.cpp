@@ -34,6 +34,9 @@ std::u16string ReportedHardwareId(const sim::CameraConfig& camera) {
   return release ? sim_platform::WithRelease(camera.hardwareId, *release) : camera.hardwareId;
 }
 
+// A camera's path as the video device list gives it.
+std::string ListedPath(const sim::CameraConfig& camera) { return camera.devicePath.substr(0, 256); }
+
 }  // namespace
 
 SimPlatform::SimPlatform(std::unique_ptr<Platform> host, const sim::WorldFile& world)
@@ -52,7 +55,7 @@ std::vector<std::string> SimPlatform::VideoDevicePaths() {
   std::vector<std::string> paths;
   for (const auto& camera : world_.Cameras()) {
     SleepMs(kDeviceSettleMs);
-    paths.push_back(camera.devicePath.substr(0, 256));
+    paths.push_back(ListedPath(camera));
   }
   return paths;
 }
@@ -63,6 +66,14 @@ std::optional<std::vector<ImagingDevice>> SimPlatform::ImagingDevices() {
     if (!camera.instanceId.empty()) list.push_back({camera.instanceId, ReportedHardwareId(camera)});
   }
   return list;
+}
+
+std::shared_ptr<void> SimPlatform::OpenDeviceHandle(const std::string& devicePath) {
+  for (const auto& camera : world_.Cameras()) {
+    // The whole path: the library finds its camera by the text the world gives it.
+    if (ListedPath(camera) == devicePath) return TextDeviceHandle(camera.devicePath);
+  }
+  return nullptr;
 }
 
 void SimPlatform::EndProcessNow(int exitCode) {
