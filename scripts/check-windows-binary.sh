@@ -2,6 +2,11 @@
 # Checks shipped Windows binaries for calls that can only crash: a weak reference left
 # unresolved (it reads as address 0) and a direct call or jump whose target lies outside
 # every code section of the image. Usage: check-windows-binary.sh OBJDUMP NM FILE...
+#
+# The static C++ runtime carries transactional-memory clones of its exception classes
+# (_ZGTt*, _txnal_*) that call the libitm runtime through weak references; only code built
+# with -fgnu-tm can reach them, and nothing here is, so they and their libitm names are
+# exempt. Names may carry the i686 leading underscore.
 set -euo pipefail
 objdump=$1 nm=$2
 shift 2
@@ -11,7 +16,11 @@ for file in "$@"; do
   # NAME itself is defined in the image.
   symbols=$("$nm" "$file")
   unresolved=$(awk '
-    $3 ~ /^\.weak\./ { name = substr($3, 7); sub(/\..*$/, "", name); weak[name] = 1; next }
+    $3 ~ /^\.weak\./ {
+      name = substr($3, 7); sub(/\..*$/, "", name)
+      if (name !~ /^_?_(ITM_|ZGTt)/) weak[name] = 1
+      next
+    }
     NF == 3 && $2 != "U" && $2 != "w" { defined[$3] = 1 }
     END { for (name in weak) if (!(name in defined)) print name }' <<<"$symbols")
   if [ -n "$unresolved" ]; then
@@ -34,7 +43,12 @@ for file in "$@"; do
       n = split(sections, parts, /[ \n]/)
       for (i = 1; i + 1 <= n; i += 2) { start[i] = hex(parts[i]); stop[i] = start[i] + hex(parts[i + 1]) }
     }
-    /^ *[0-9a-f]+:\t(call|jmp) +[0-9a-f]+( |$)/ {
+    # The i686 linker places exception tables inside .text; their bytes are data, not calls.
+    /^[0-9a-f]+ <.*>:$/ {
+      skipped = ($2 ~ /^<_?_(ZGTt|Z[0-9]+_txnal_)/ || $2 == "<.gcc_except_table>:")
+      next
+    }
+    /^ *[0-9a-f]+:\t(call|jmp) +[0-9a-f]+( |$)/ && !skipped {
       target = hex($3)
       inside = 0
       for (i in start) if (target >= start[i] && target < stop[i]) inside = 1

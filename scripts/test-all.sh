@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: the native build with its tests, again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, the 32-bit Windows
-# release build (compiled and checked, not run), and the 64-bit Windows build with its tests
-# under wine64.
+# release build (compiled and checked, not run: exports, imports, version blocks, the release
+# archive), and the 64-bit Windows build with its tests under wine64.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -27,6 +27,12 @@ for arch in win32:i686 win64:x86_64; do
   ./scripts/check-windows-binary.sh "$tools-objdump" "$tools-nm" \
     "build/$preset/updater/ostrel.exe" "build/$preset/library/Tandrel.dll"
 done
+
+step "check: exports, imports and version blocks of the release build"
+./scripts/check-windows-release.sh i686-w64-mingw32 build/win32
+
+step "check: the Windows release archive"
+./scripts/check-windows-archive.sh build/win32
 
 export WINEPREFIX="${WINEPREFIX:-$PWD/build/wine64-prefix}"
 for preset in native native-asan native-tsan win64; do

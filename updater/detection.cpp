@@ -60,6 +60,7 @@ void CVarnelCameraDlg::DetectCameraAndFirmware() {
     for (int k = 0; k < m_nPidCount; ++k) {
       if (m_pPidList[k] == m_wPid) {
         m_nPidIndex = k;
+        m_nDeviceIndex = i;
         break;
       }
     }

@@ -62,6 +62,7 @@ void CVarnelCameraDlg::SetStartValues() {
   m_nChipVendor = 0;
   m_bMultiImage = 0;
   m_bRomMode = 0;
+  m_nDeviceIndex = -1;
   g_szDevicePaths.reset(new char[kDevicePathCount][kDevicePathBytes]());
   for (int n = 0; n <= kPartCount; ++n) {
     g_pPartImage[n].reset();

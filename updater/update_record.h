@@ -107,6 +107,9 @@ class CVarnelCameraDlg {
   std::u16string m_strImagePath;
   int32_t m_bMultiImage = 0;
   int32_t m_bRomMode = 0;
+  // The entry of g_szDevicePaths whose product id matched pid.ini, -1 when none did (a
+  // boot-ROM camera): the camera an engine that binds by handle writes.
+  int32_t m_nDeviceIndex = -1;
 
   // m_nState in the low byte and m_nProgress in the high byte, as the silent run reports them.
   uint16_t StateAndProgress() const {

@@ -20,6 +20,25 @@ using testing::WorldCamera;
 
 std::string Bytes(const std::vector<uint8_t>& image) { return std::string(image.begin(), image.end()); }
 
+// A camera's flash holding a 0105 image with this manufacturer name.
+std::string FlashWithManufacturer(const std::string& manufacturer) {
+  image_maker::ZelImageSpec camera;
+  camera.version = 0x0105;
+  camera.manufacturer = manufacturer;
+  return Bytes(image_maker::MakeZelImage(camera));
+}
+
+// The image as burnt: the name as string 3 in its 64-byte slot, iSerialNumber pointing at it.
+std::string WithManufacturer(std::string image, const std::string& manufacturer) {
+  std::string slot(64, '\0');
+  slot[0] = static_cast<char>(2 + 2 * manufacturer.size());
+  slot[1] = 3;
+  for (size_t i = 0; i < manufacturer.size(); ++i) slot[2 + 2 * i] = manufacturer[i];
+  image.replace(0x2020 + 3 * 64, 64, slot);
+  image[0x402E] = 3;
+  return image;
+}
+
 const std::string kReady = Utf16Le({u"Camera vid=0x0408, pid=0x2040, bcd=0x0105.\r\n",
                                     u"The camera vid/pid is ok, ready for update.\r\n",
                                     u"Auto load the file[zel.bin], load ok.\r\n", u"Start update!\r\n"});
@@ -44,22 +63,11 @@ class ZelEndToEndTest : public ::testing::Test {
 };
 
 TEST_F(ZelEndToEndTest, ManufacturerNameIsCarriedIntoTheFlashAndTheNextRunIsUpToDate) {
-  image_maker::ZelImageSpec camera;
-  camera.version = 0x0105;
-  camera.manufacturer = "NORV Inc";
-  dir.WriteFile(u"camera1.flash", Bytes(image_maker::MakeZelImage(camera)));
+  dir.WriteFile(u"camera1.flash", FlashWithManufacturer("NORV Inc"));
 
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(LogAfterBanner(), kReady);
-  // The image as burnt: the kit's 0107 image with the name as string 3 in its 64-byte slot.
-  std::string expected = dir.ReadFile(u"bin/zel.bin");
-  std::string slot(64, '\0');
-  slot[0] = 18;
-  slot[1] = 3;
-  for (int i = 0; i < 8; ++i) slot[2 + 2 * i] = "NORV Inc"[i];
-  expected.replace(0x2020 + 3 * 64, 64, slot);
-  expected[0x402E] = 3;
-  EXPECT_TRUE(dir.ReadFile(u"camera1.flash") == expected);
+  EXPECT_TRUE(dir.ReadFile(u"camera1.flash") == WithManufacturer(dir.ReadFile(u"bin/zel.bin"), "NORV Inc"));
 
   EXPECT_EQ(Run(), 0);
   const std::string second = dir.ReadFile(u"bin/Ostrel_sp.log");
@@ -93,12 +101,57 @@ TEST_F(ZelEndToEndTest, WindowedRunShowsTheUpdateAndLogsItsEnd) {
 
 TEST_F(ZelEndToEndTest, VerifyMismatchFailsTheUpdate) {
   UseCameraKeys("StuckByte=0x8000:0x5a\r\n");
+  const std::string flash = dir.ReadFile(u"camera1.flash");
   EXPECT_EQ(Run(), 5);
   EXPECT_EQ(LogAfterBanner(), kReady);
+  // The failed download stays in the flash, its 0107 descriptor included, so the camera would
+  // now report 0107: the windowed run gets a 0105 camera again.
+  dir.WriteFile(u"camera1.flash", flash);
   EXPECT_EQ(Run(false), 5);
   const std::string log = dir.ReadFile(u"bin/Ostrel_sp.log");
   EXPECT_TRUE(EndsWith(log, Utf16Le({u"**Update fail!\r\n"})));
   EXPECT_NE(dir.ReadFile(u"dialog.log").find("TEXT 1005 Please re-open me!\n"), std::string::npos);
+}
+
+// Three ZEL cameras; only the second has a product id of pid.ini, so the library's own choice
+// of camera, the first or the last it finds, is never the identified one.
+class ZelThreeCamerasTest : public ZelEndToEndTest {
+ protected:
+  void UseWorld(const std::string& identifiedKeys) {
+    std::string cameras;
+    for (int n = 1; n <= 3; ++n) {
+      const std::u16string flash = u"camera" + text::Utf8ToUtf16(std::to_string(n)) + u".flash";
+      dir.WriteFile(flash, FlashWithManufacturer("Maker " + std::to_string(n)));
+      cameras += testing::WorldCamera(n, "zel", "0408", n == 2 ? "2040" : "204" + std::to_string(n),
+                                      "0105", "Flash=" + text::Utf16ToUtf8(flash) + "\r\n" +
+                                                  (n == 2 ? identifiedKeys : ""));
+      flashBefore[n - 1] = dir.ReadFile(flash);
+    }
+    dir.WriteFile(u"simcam.ini", "[World]\r\nTimeScale=0.1\r\n" + cameras);
+  }
+  std::string Flash(int n) const {
+    return dir.ReadFile(u"camera" + text::Utf8ToUtf16(std::to_string(n)) + u".flash");
+  }
+
+  std::string flashBefore[3];
+};
+
+TEST_F(ZelThreeCamerasTest, TheIdentifiedCameraIsWrittenAndNoOther) {
+  UseWorld("");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(LogAfterBanner(), kReady);
+  EXPECT_TRUE(Flash(2) == WithManufacturer(dir.ReadFile(u"bin/zel.bin"), "Maker 2"));
+  EXPECT_TRUE(Flash(1) == flashBefore[0]);
+  EXPECT_TRUE(Flash(3) == flashBefore[2]);
+}
+
+TEST_F(ZelThreeCamerasTest, AnIdentifiedCameraThatCannotBeBoundFailsAndNothingIsWritten) {
+  for (const char* keys : {"NoExtensionUnit=1\r\n", "Fail0.2=0x8007001f\r\n"}) {
+    UseWorld(keys);
+    EXPECT_EQ(Run(), 5) << keys;
+    for (int n = 1; n <= 3; ++n) EXPECT_TRUE(Flash(n) == flashBefore[n - 1]) << keys << n;
+  }
+  EXPECT_TRUE(EndsWith(dir.ReadFile(u"bin/Ostrel_sp.log"), kReady));
 }
 
 TEST_F(ZelEndToEndTest, MissingLibraryEndsAsDllMissing) {

@@ -1,5 +1,6 @@
 #include "fake_platform.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -162,6 +163,12 @@ std::unique_ptr<ReadableFile> FakePlatform::OpenFileForReading(const std::u16str
 
 bool FakePlatform::WriteWholeFile(const std::u16string& path, const std::string& bytes) {
   return fs::WriteWholeFile(path, bytes);
+}
+
+std::shared_ptr<void> FakePlatform::OpenDeviceHandle(const std::string& devicePath) {
+  const bool listed =
+      std::find(videoDevicePaths.begin(), videoDevicePaths.end(), devicePath) != videoDevicePaths.end();
+  return listed ? TextDeviceHandle(devicePath) : nullptr;
 }
 
 std::unique_ptr<LoadedLibrary> FakePlatform::LoadProgramLibrary(const std::u16string& fileName) {

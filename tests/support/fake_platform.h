@@ -63,6 +63,8 @@ class FakePlatform : public Platform {
   bool WriteWholeFile(const std::u16string& path, const std::string& bytes) override;
   std::vector<std::string> VideoDevicePaths() override { return videoDevicePaths; }
   std::optional<std::vector<ImagingDevice>> ImagingDevices() override { return imagingDevices; }
+  // A listed video device's handle is its path text.
+  std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath) override;
   std::unique_ptr<LoadedLibrary> LoadProgramLibrary(const std::u16string& fileName) override;
   // Calls OnInitDialog with the recording view, then, every closePeriodMs of fake time,
   // fires the active timers, repaints and presses Close, until the handler lets it close.

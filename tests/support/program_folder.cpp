@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #endif
 
+#include <cstdio>
 #include <cstdlib>
 #include <regex>
 
@@ -76,11 +77,20 @@ bool EndsWith(const std::string& text, const std::string& end) {
 
 std::string WorldCamera(const std::string& model, const std::string& vid, const std::string& pid,
                         const std::string& release, const std::string& extraKeys) {
-  return "[Camera1]\r\nModel=" + model + "\r\nDevicePath=\\\\?\\usb#vid_" + vid + "&pid_" + pid +
-         "&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global\r\n"
-         "InstanceId=USB\\VID_" + Upper(vid) + "&PID_" + Upper(pid) +
-         "&MI_00\\6&2E3F1C7E&0&0000\r\nHardwareId=USB\\VID_" + Upper(vid) + "&PID_" + Upper(pid) +
-         "&REV_" + release + "&MI_00\r\n" + extraKeys;
+  return WorldCamera(1, model, vid, pid, release, extraKeys);
+}
+
+std::string WorldCamera(int number, const std::string& model, const std::string& vid,
+                        const std::string& pid, const std::string& release,
+                        const std::string& extraKeys) {
+  char piece[9];
+  std::snprintf(piece, sizeof piece, "%08x", 0x2e3f1c7eu + static_cast<unsigned>(number - 1));
+  return "[Camera" + std::to_string(number) + "]\r\nModel=" + model + "\r\nDevicePath=\\\\?\\usb#vid_" +
+         vid + "&pid_" + pid + "&mi_00#6&" + piece +
+         "&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global\r\n"
+         "InstanceId=USB\\VID_" + Upper(vid) + "&PID_" + Upper(pid) + "&MI_00\\6&" + Upper(piece) +
+         "&0&0000\r\nHardwareId=USB\\VID_" + Upper(vid) + "&PID_" + Upper(pid) + "&REV_" + release +
+         "&MI_00\r\n" + extraKeys;
 }
 
 }  // namespace ostrel::testing

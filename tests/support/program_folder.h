@@ -32,5 +32,10 @@ bool EndsWith(const std::string& text, const std::string& end);
 // the release in the hardware id, then the extra key lines (each ending in CRLF).
 std::string WorldCamera(const std::string& model, const std::string& vid, const std::string& pid,
                         const std::string& release, const std::string& extraKeys = "");
+// The same as the number-th camera of the world, [CameraN], on a USB port of its own: the
+// piece its path and instance id share is different for every number.
+std::string WorldCamera(int number, const std::string& model, const std::string& vid,
+                        const std::string& pid, const std::string& release,
+                        const std::string& extraKeys = "");
 
 }  // namespace ostrel::testing

@@ -54,6 +54,7 @@ TEST_F(DetectionTest, TheSecondOfTwoDevicesIsChosenWhenOnlyItIsListed) {
   InitSilent();
   EXPECT_EQ(record.m_wPid, 0x2040);
   EXPECT_EQ(record.m_wBcd, 0x0107);
+  EXPECT_EQ(record.m_nDeviceIndex, 1);  // the camera the engine is to write
   EXPECT_EQ(g_bReadyToUpdate, 1);
 }
 
@@ -95,6 +96,7 @@ TEST_F(DetectionTest, AtMostTenUsbDevicesAreStoredAndOtherBusesTakeNoSlot) {
     g_bShowWindow = 0;
     fresh.InitSession(nullptr);
     EXPECT_EQ(fresh.m_wPid == 0x2040, c.chosen) << c.listedPosition;
+    EXPECT_EQ(fresh.m_nDeviceIndex, c.chosen ? 9 : -1) << c.listedPosition;
     EXPECT_EQ(fresh.EnumerateVideoDevices(), 10);
   }
 }
@@ -116,6 +118,7 @@ TEST_F(DetectionTest, BootRomCameraTakesTheSavedChoiceFromTheSettingsFile) {
   AddCamera(UsbCamera(0x04FC, 0x2080, 0x0100, "2e3f1c7e"));
   InitWindowed();
   EXPECT_EQ(record.m_bRomMode, 1);
+  EXPECT_EQ(record.m_nDeviceIndex, -1);
   EXPECT_EQ(record.m_nChipVendor, 2);
   EXPECT_EQ(std::u16string(record.m_szBinName), u"r.bin");
   EXPECT_EQ(record.m_strImagePath, dir.File(u"bin/r.bin"));

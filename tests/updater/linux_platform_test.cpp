@@ -25,16 +25,19 @@ void Attribute(const stdfs::path& folder, const std::string& name, const std::st
 class SysfsTree {
  public:
   SysfsTree() : root_(stdfs::path(dir_.Path())) {
-    const auto camera = root_ / "devices/pci0000:00/usb1/1-2";
-    Attribute(camera, "idVendor", "0408");
-    Attribute(camera, "idProduct", "2a1f");
-    Attribute(camera, "bcdDevice", "0105");
-    Attribute(camera / "1-2:1.0", "bInterfaceNumber", "00");
+    AddCamera("1-2", "2a1f", {"video0", "video1"});
     const auto other = root_ / "devices/platform/vivid.0";
     stdfs::create_directories(other);
-    Link("video0", camera / "1-2:1.0");
-    Link("video1", camera / "1-2:1.0");
     Link("video2", other);
+  }
+  // A USB camera on the port, its interface 0 reached through the nodes.
+  void AddCamera(const std::string& port, const std::string& pid, const std::vector<std::string>& nodes) {
+    const auto camera = root_ / "devices/pci0000:00/usb1" / port;
+    Attribute(camera, "idVendor", "0408");
+    Attribute(camera, "idProduct", pid);
+    Attribute(camera, "bcdDevice", "0105");
+    Attribute(camera / (port + ":1.0"), "bInterfaceNumber", "00");
+    for (const std::string& node : nodes) Link(node, camera / (port + ":1.0"));
   }
   std::string Root() const { return root_.string(); }
 
@@ -79,6 +82,33 @@ TEST(SysfsDevices, NoVideoClassGivesNoDevices) {
   EXPECT_TRUE(platform.VideoDevicePaths().empty());
   ASSERT_TRUE(platform.ImagingDevices().has_value());
   EXPECT_TRUE(platform.ImagingDevices()->empty());
+}
+
+TEST(LinuxPlatform, DeviceHandleIsTheNodeOfTheListedDevice) {
+  SysfsTree tree;
+  tree.AddCamera("1-3", "2040", {"video3", "video4"});
+  LinuxPlatform platform(tree.Root());
+  const std::vector<std::string> paths = platform.VideoDevicePaths();
+  ASSERT_EQ(paths.size(), 3u);
+  ASSERT_NE(paths[0], paths[2]);
+  const struct {
+    std::string path;
+    const char* handle;
+  } cases[] = {
+      {paths[0], "/dev/video0"},
+      {paths[2], "/dev/video3"},
+      {paths[2].substr(0, paths[2].size() - 1), nullptr},  // no device has that path
+      {"", nullptr},
+  };
+  for (const auto& c : cases) {
+    const std::shared_ptr<void> handle = platform.OpenDeviceHandle(c.path);
+    if (c.handle == nullptr) {
+      EXPECT_EQ(handle, nullptr) << c.path;
+    } else {
+      ASSERT_NE(handle, nullptr) << c.path;
+      EXPECT_STREQ(static_cast<const char*>(handle.get()), c.handle);
+    }
+  }
 }
 
 TEST(LinuxPlatform, SecondLockOfTheSameProgramIsRefused) {

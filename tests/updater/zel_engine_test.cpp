@@ -22,6 +22,7 @@ struct FakeTandrel {
   const char* manufacturer = "";
   int downloadResult = 0;
   int resetResult = 0;
+  int setDeviceHandleResult = 0;
   std::vector<std::string> calls;
   std::vector<uint8_t> downloaded;
   // State and progress the engine had stored when the download was called.
@@ -65,6 +66,10 @@ int ResetIc() {
   g_fake->calls.push_back("ResetIC");
   return g_fake->resetResult;
 }
+int SetDeviceHandle(void* device) {
+  g_fake->calls.push_back(std::string("SetDeviceHandle ") + static_cast<const char*>(device));
+  return g_fake->setDeviceHandleResult;
+}
 
 class ZelEngineTest : public ::testing::Test {
  protected:
@@ -80,6 +85,7 @@ class ZelEngineTest : public ::testing::Test {
         {"pfn_UVC_SetManufactureStringToFW", reinterpret_cast<void*>(&SetManufacturer)},
         {"pfn_GetManufacturer", reinterpret_cast<void*>(&GetManufacturer)},
         {"pfn_UVC_ResetIC", reinterpret_cast<void*>(&ResetIc)},
+        {"ZelSetDeviceHandle", reinterpret_cast<void*>(&SetDeviceHandle)},
     };
     record.m_pImage = std::make_unique<uint8_t[]>(kImageBufferBytes);
     record.m_nImageSize = 0x8000;
@@ -152,6 +158,44 @@ TEST_F(ZelEngineTest, FailuresOfTheLibrary) {
     Run();
     ExpectOutcome(c.state, c.progress, kOutcomeUpdateFailed);
     EXPECT_EQ(fake.calls.size(), c.calls) << c.name;  // no reset after a failed download
+  }
+}
+
+// Detection identified the second of two video devices: the engine binds exactly that one by
+// its handle, and never lets the library choose a camera.
+TEST_F(ZelEngineTest, IdentifiedCameraIsBoundByItsHandle) {
+  const std::string identified = "\\\\?\\usb#vid_0408&pid_2040&mi_00#6&2e3f1c7f&0&0000#{x}\\global";
+  g_szDevicePaths.reset(new char[kDevicePathCount][kDevicePathBytes]());
+  std::strcpy(g_szDevicePaths[0], "\\\\?\\usb#vid_0408&pid_2041&mi_00#6&2e3f1c7e&0&0000#{x}\\global");
+  std::strcpy(g_szDevicePaths[1], identified.c_str());
+  record.m_nDeviceIndex = 1;
+  const struct {
+    const char* name;
+    bool present;
+    int bindResult;
+    uint8_t state;
+    int32_t code;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {"bound", true, 0, kStateFinished, kOutcomeSuccess,
+       {"SetDeviceHandle " + identified, "GetManufacturer", "EEPROMErase", "SetManufacture 1 ",
+        "DownLoad2 1 0 32768", "ResetIC"}},
+      {"probe failed", true, -1, kStateFailed, kOutcomeUpdateFailed, {"SetDeviceHandle " + identified}},
+      {"camera gone", false, 0, kStateFailed, kOutcomeUpdateFailed, {}},
+  };
+  for (const auto& c : cases) {
+    fake = FakeTandrel{};
+    fake.record = &record;
+    fake.setDeviceHandleResult = c.bindResult;
+    platform.videoDevicePaths = {g_szDevicePaths[0]};
+    if (c.present) platform.videoDevicePaths.push_back(identified);
+    const size_t firstLine = platform.DebugLines().size();
+    Run();
+    ExpectOutcome(c.state, 100, c.code);
+    EXPECT_EQ(fake.calls, c.calls) << c.name;
+    EXPECT_EQ(platform.DebugLines().at(firstLine),
+              c.code == kOutcomeSuccess ? u"Connect device, ok\n" : u"Connect device, failed...\n")
+        << c.name;
   }
 }
 

@@ -18,31 +18,48 @@ using EepromEraseFn = int (*)();
 using SetManufacturerFn = int (*)(unsigned char* image, int reserved, const char* name);
 using GetManufacturerFn = void (*)(char* name, unsigned char* nameLength);
 using ResetIcFn = int (*)();
+using SetDeviceHandleFn = int (*)(void* device);
 
 struct TandrelExports {
-  InitializeFn initialize;
+  InitializeFn initialize;  // binds a camera of its own choice: only for the boot-ROM path
   UnInitializeFn unInitialize;  // looked up for completeness of the binding, never called
   DownLoad2Fn downLoad2;
   EepromEraseFn eepromErase;
   SetManufacturerFn setManufacturer;
   GetManufacturerFn getManufacturer;
   ResetIcFn resetIc;
+  SetDeviceHandleFn setDeviceHandle;
 };
 
-// The library beside the program with its seven exports, looked up in this order.
+// The library beside the program with its exports, looked up in this order.
 std::unique_ptr<LoadedLibrary> BindTandrel(Platform& platform, TandrelExports& tandrel) {
   VendorExport exports[] = {
       {"pfn_RvcLib_Initialize"}, {"pfn_RvcLib_UnInitialize"},          {"pfn_EEPROM_DownLoad2"},
       {"pfn_UVC_EEPROMErase"},   {"pfn_UVC_SetManufactureStringToFW"}, {"pfn_GetManufacturer"},
-      {"pfn_UVC_ResetIC"},
+      {"pfn_UVC_ResetIC"},       {"ZelSetDeviceHandle"},
   };
   auto library = LoadVendorLibrary(platform, u"Tandrel.dll", exports, std::size(exports));
   if (!library) return nullptr;
   tandrel = {ExportAs<InitializeFn>(exports[0]),      ExportAs<UnInitializeFn>(exports[1]),
              ExportAs<DownLoad2Fn>(exports[2]),       ExportAs<EepromEraseFn>(exports[3]),
              ExportAs<SetManufacturerFn>(exports[4]), ExportAs<GetManufacturerFn>(exports[5]),
-             ExportAs<ResetIcFn>(exports[6])};
+             ExportAs<ResetIcFn>(exports[6]),         ExportAs<SetDeviceHandleFn>(exports[7])};
   return library;
+}
+
+// Binds the camera to write; true when the library reports it bound. The camera that detection
+// identified by its product id is bound by its own handle, which must stay alive while the
+// library uses it. pfn_RvcLib_Initialize is not called then: it binds every supported camera
+// in turn, leaving whichever it took last bound, and its probes would add requests to the
+// camera's. A boot-ROM camera was identified by no device of its own, so the library binds
+// it as before.
+bool ConnectCamera(CVarnelCameraDlg& record, const TandrelExports& tandrel,
+                   std::shared_ptr<void>& handle) {
+  const int32_t index = record.m_nDeviceIndex;
+  if (index < 0) return tandrel.initialize() == 0;
+  if (index >= kDevicePathCount || !g_szDevicePaths) return false;
+  handle = record.platform().OpenDeviceHandle(g_szDevicePaths[index]);
+  return handle != nullptr && tandrel.setDeviceHandle(handle.get()) == 0;
 }
 
 void Fail(CVarnelCameraDlg& record) {
@@ -64,7 +81,8 @@ uint32_t RunZelUpdate(CVarnelCameraDlg& record) {
     return 0;
   }
 
-  const bool connected = tandrel.initialize() == 0;
+  std::shared_ptr<void> handle;
+  const bool connected = ConnectCamera(record, tandrel, handle);
   record.platform().DebugOutput(connected ? u"Connect device, ok\n" : u"Connect device, failed...\n");
   if (!connected) {
     Fail(record);

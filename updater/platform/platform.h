@@ -107,6 +107,12 @@ class Platform {
   virtual std::vector<std::string> VideoDevicePaths() = 0;
   // Present imaging-class devices in the system's order; nothing when the list is unavailable.
   virtual std::optional<std::vector<ImagingDevice>> ImagingDevices() = 0;
+  // What Tandrel's ZelSetDeviceHandle takes for the video device whose path (as
+  // VideoDevicePaths gives it) is devicePath: on Windows its capture filter, on Linux the text
+  // of its V4L2 node path, in the simulated world the text of the camera's DevicePath. It stays
+  // valid while a copy of the pointer lives (the filter stays referenced); nullptr when no such
+  // device is present or it cannot be bound.
+  virtual std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath) = 0;
 
   // --- libraries ---
   // Loads a library from the program's own folder only, by its Windows file name
@@ -121,6 +127,12 @@ class Platform {
   // ends while an engine thread still uses the update record.
   [[noreturn]] virtual void EndProcessNow(int exitCode) = 0;
 };
+
+// A device handle that is NUL-terminated text (a node path, a device path).
+inline std::shared_ptr<void> TextDeviceHandle(const std::string& text) {
+  const auto owned = std::make_shared<std::string>(text);
+  return std::shared_ptr<void>(owned, owned->data());
+}
 
 // The platform this program was built for.
 std::unique_ptr<Platform> CreatePlatform();

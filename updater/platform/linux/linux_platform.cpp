@@ -148,6 +148,15 @@ std::optional<std::vector<ImagingDevice>> LinuxPlatform::ImagingDevices() {
   return list;
 }
 
+std::shared_ptr<void> LinuxPlatform::OpenDeviceHandle(const std::string& devicePath) {
+  for (const auto& device : ListVideoDevices(sysfsRoot_)) {
+    if (device.devicePath == devicePath) {
+      return TextDeviceHandle("/dev/" + device.node);
+    }
+  }
+  return nullptr;
+}
+
 std::unique_ptr<LoadedLibrary> LinuxPlatform::LoadProgramLibrary(const std::u16string& fileName) {
   // A full path: the loader's search order (LD_LIBRARY_PATH, the working folder) is never used.
   const std::u16string program = ProgramFilePath();

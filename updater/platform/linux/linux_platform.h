@@ -34,6 +34,7 @@ class LinuxPlatform : public Platform {
   bool WriteWholeFile(const std::u16string& path, const std::string& bytes) override;
   std::vector<std::string> VideoDevicePaths() override;
   std::optional<std::vector<ImagingDevice>> ImagingDevices() override;
+  std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath) override;
   std::unique_ptr<LoadedLibrary> LoadProgramLibrary(const std::u16string& fileName) override;
   void RunDialog(DialogHandler& handler) override;
   [[noreturn]] void EndProcessNow(int exitCode) override;

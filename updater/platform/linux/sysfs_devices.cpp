@@ -68,6 +68,7 @@ std::vector<SysfsVideoDevice> ListVideoDevices(const std::string& sysfsRoot) {
     const std::string vid = ReadAttribute(usbDir + "/idVendor");
     const std::string pid = ReadAttribute(usbDir + "/idProduct");
     SysfsVideoDevice device;
+    device.node = node;
     if (vid.empty() || pid.empty()) {
       device.devicePath = "\\\\?\\pci#" + node;
       devices.push_back(device);

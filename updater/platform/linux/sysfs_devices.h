@@ -15,6 +15,7 @@
 namespace ostrel::linux_platform {
 
 struct SysfsVideoDevice {
+  std::string node;        // the interface's first video4linux node, e.g. video0
   std::string devicePath;  // the Windows-form path above; a non-USB device keeps its own bus
   ImagingDevice imaging;   // empty instance id for a non-USB device
 };

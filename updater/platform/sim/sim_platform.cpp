@@ -19,6 +19,9 @@ namespace {
 constexpr uint32_t kDeviceSettleMs = 300;
 constexpr uint32_t kDefaultClosePeriodMs = 500;
 
+// A camera's path as the video device list gives it.
+std::string ListedPath(const sim::CameraConfig& camera) { return camera.devicePath.substr(0, 256); }
+
 }  // namespace
 
 SimPlatform::SimPlatform(std::unique_ptr<Platform> host, const sim::WorldFile& world)
@@ -37,7 +40,7 @@ std::vector<std::string> SimPlatform::VideoDevicePaths() {
   std::vector<std::string> paths;
   for (const auto& camera : world_.Cameras()) {
     SleepMs(kDeviceSettleMs);
-    paths.push_back(camera.devicePath.substr(0, 256));
+    paths.push_back(ListedPath(camera));
   }
   return paths;
 }
@@ -48,6 +51,14 @@ std::optional<std::vector<ImagingDevice>> SimPlatform::ImagingDevices() {
     if (!camera.instanceId.empty()) list.push_back({camera.instanceId, sim_platform::ReportedHardwareId(camera)});
   }
   return list;
+}
+
+std::shared_ptr<void> SimPlatform::OpenDeviceHandle(const std::string& devicePath) {
+  for (const auto& camera : world_.Cameras()) {
+    // The whole path: the library finds its camera by the text the world gives it.
+    if (ListedPath(camera) == devicePath) return TextDeviceHandle(camera.devicePath);
+  }
+  return nullptr;
 }
 
 void SimPlatform::EndProcessNow(int exitCode) {

@@ -43,6 +43,7 @@ class SimPlatform : public Platform {
   }
   std::vector<std::string> VideoDevicePaths() override;
   std::optional<std::vector<ImagingDevice>> ImagingDevices() override;
+  std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath) override;
   std::unique_ptr<LoadedLibrary> LoadProgramLibrary(const std::u16string& fileName) override {
     return host_->LoadProgramLibrary(fileName);
   }

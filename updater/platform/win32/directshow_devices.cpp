@@ -2,6 +2,8 @@
 #include <dshow.h>
 #include <windows.h>
 
+#include <functional>
+
 #include "platform/win32/win32_platform.h"
 #include "win32/com_ptr.h"
 
@@ -33,30 +35,65 @@ std::string ReadDevicePath(IMoniker* moniker) {
   return path;
 }
 
+// Hands each video-input device to visit, in enumeration order, until visit returns false.
+// COM must be initialised on the calling thread.
+void ForEachVideoInput(const std::function<bool(IMoniker*)>& visit) {
+  ComPtr<ICreateDevEnum> devices;
+  ComPtr<IEnumMoniker> category;
+  if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_ICreateDevEnum, devices.ReceiveVoid())) ||
+      devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, category.Receive(), 0) != S_OK) {
+    return;
+  }
+  category->Reset();
+  ComPtr<IMoniker> moniker;
+  while (category->Next(1, moniker.Receive(), nullptr) == S_OK) {
+    if (!visit(moniker.Get())) return;
+  }
+}
+
+// Releases a bound filter, then the COM initialisation of the thread that bound it.
+struct FilterRelease {
+  bool uninitialize;
+  void operator()(void* filter) const {
+    static_cast<IBaseFilter*>(filter)->Release();
+    if (uninitialize) CoUninitialize();
+  }
+};
+
 }  // namespace
 
 std::vector<std::string> ListVideoInputDevicePaths() {
   std::vector<std::string> paths;
   const HRESULT comInit = CoInitialize(nullptr);
-  {
-    ComPtr<ICreateDevEnum> devices;
-    ComPtr<IEnumMoniker> category;
-    if (SUCCEEDED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_ICreateDevEnum, devices.ReceiveVoid())) &&
-        devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, category.Receive(), 0) ==
-            S_OK) {
-      category->Reset();
-      ComPtr<IMoniker> moniker;
-      while (category->Next(1, moniker.Receive(), nullptr) == S_OK) {
-        ComPtr<IBaseFilter> filter;
-        moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, filter.ReceiveVoid());
-        Sleep(kDeviceSettleMs);
-        paths.push_back(ReadDevicePath(moniker.Get()));
-      }
-    }
-  }
+  ForEachVideoInput([&paths](IMoniker* moniker) {
+    ComPtr<IBaseFilter> filter;
+    moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, filter.ReceiveVoid());
+    Sleep(kDeviceSettleMs);
+    paths.push_back(ReadDevicePath(moniker));
+    return true;
+  });
   if (SUCCEEDED(comInit)) CoUninitialize();
   return paths;
+}
+
+std::shared_ptr<void> BindVideoInputDevice(const std::string& devicePath) {
+  // COM stays initialised on this thread for as long as the filter is used.
+  const HRESULT comInit = CoInitialize(nullptr);
+  IBaseFilter* filter = nullptr;
+  ForEachVideoInput([&](IMoniker* moniker) {
+    if (ReadDevicePath(moniker) != devicePath) return true;
+    if (FAILED(moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter,
+                                     reinterpret_cast<void**>(&filter)))) {
+      filter = nullptr;
+    }
+    return false;
+  });
+  if (filter == nullptr) {
+    if (SUCCEEDED(comInit)) CoUninitialize();
+    return nullptr;
+  }
+  return std::shared_ptr<void>(filter, FilterRelease{SUCCEEDED(comInit)});
 }
 
 }  // namespace ostrel::win32

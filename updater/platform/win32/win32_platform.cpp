@@ -120,6 +120,10 @@ std::optional<std::vector<ImagingDevice>> Win32Platform::ImagingDevices() {
   return ListImagingDevices();
 }
 
+std::shared_ptr<void> Win32Platform::OpenDeviceHandle(const std::string& devicePath) {
+  return BindVideoInputDevice(devicePath);
+}
+
 std::unique_ptr<LoadedLibrary> Win32Platform::LoadProgramLibrary(const std::u16string& fileName) {
   // A full path in the program's folder, and the library's own imports looked up only beside
   // it and in the system folder: a planted DLL in the working folder or PATH is never loaded.

@@ -28,6 +28,7 @@ class Win32Platform : public Platform {
   bool WriteWholeFile(const std::u16string& path, const std::string& bytes) override;
   std::vector<std::string> VideoDevicePaths() override;
   std::optional<std::vector<ImagingDevice>> ImagingDevices() override;
+  std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath) override;
   std::unique_ptr<LoadedLibrary> LoadProgramLibrary(const std::u16string& fileName) override;
   void RunDialog(DialogHandler& handler) override;
   [[noreturn]] void EndProcessNow(int exitCode) override;
@@ -35,6 +36,9 @@ class Win32Platform : public Platform {
 
 // The two device lists (directshow_devices.cpp, setupapi_devices.cpp).
 std::vector<std::string> ListVideoInputDevicePaths();
+// The capture filter of the video-input device whose DevicePath (as listed) is devicePath;
+// nullptr when none is present or it cannot be bound.
+std::shared_ptr<void> BindVideoInputDevice(const std::string& devicePath);
 std::optional<std::vector<ImagingDevice>> ListImagingDevices();
 
 // The modal dialog from template 102 (win32_dialog.cpp).
