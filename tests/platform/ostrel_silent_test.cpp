@@ -219,5 +219,24 @@ TEST_F(OstrelSilentTest, MoreThanTenVideoDevices) {
   EXPECT_TRUE(Flash(11) == image);
 }
 
+// Three ZEL cameras that the library supports alike; detection identifies the second by its
+// product id, and only that one is written (neither the first nor the last one listed).
+TEST_F(OstrelSilentTest, SeveralZelCamerasOnlyTheIdentifiedOneIsWritten) {
+  const std::string image = ZelImage(0x2040, 0x0107);
+  UseImage(image);
+  const std::string others[] = {ZelImage(0x2041, 0x0105, "", 11), ZelImage(0x2042, 0x0105, "", 13)};
+  UseFlash(1, others[0]);
+  UseFlash(2, ZelImage(0x2040, 0x0105, "", 12));
+  UseFlash(3, others[1]);
+  ostrel.UseWorld({Zel("2041", "0105", "1C0A0001"), Zel("2040", "0105", "2E3F1C7E"),
+                   Zel("2042", "0105", "3D4B0003")});
+  const SilentRun run = ostrel.RunSilent("ZEL cameras, 2nd of 3 identified");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.log, Then(Loaded("0105"), kStart));
+  EXPECT_TRUE(Flash(2) == image);
+  EXPECT_TRUE(Flash(1) == others[0]);
+  EXPECT_TRUE(Flash(3) == others[1]);
+}
+
 }  // namespace
 }  // namespace ostrel
