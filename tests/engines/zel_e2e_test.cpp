@@ -16,6 +16,7 @@ namespace {
 namespace stdfs = std::filesystem;
 using testing::EndsWith;
 using testing::Utf16Le;
+using testing::WithManufacturer;
 using testing::WorldCamera;
 
 std::string Bytes(const std::vector<uint8_t>& image) { return std::string(image.begin(), image.end()); }
@@ -26,17 +27,6 @@ std::string FlashWithManufacturer(const std::string& manufacturer) {
   camera.version = 0x0105;
   camera.manufacturer = manufacturer;
   return Bytes(image_maker::MakeZelImage(camera));
-}
-
-// The image as burnt: the name as string 3 in its 64-byte slot, iSerialNumber pointing at it.
-std::string WithManufacturer(std::string image, const std::string& manufacturer) {
-  std::string slot(64, '\0');
-  slot[0] = static_cast<char>(2 + 2 * manufacturer.size());
-  slot[1] = 3;
-  for (size_t i = 0; i < manufacturer.size(); ++i) slot[2 + 2 * i] = manufacturer[i];
-  image.replace(0x2020 + 3 * 64, 64, slot);
-  image[0x402E] = 3;
-  return image;
 }
 
 const std::string kReady = Utf16Le({u"Camera vid=0x0408, pid=0x2040, bcd=0x0105.\r\n",

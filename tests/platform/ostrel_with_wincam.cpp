@@ -32,18 +32,22 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string CameraSection(size_t number, const WincamCamera& camera) {
+std::string FlashFileName(int n) { return "camera" + std::to_string(n) + ".flash"; }
+
+std::string CameraSection(int number, const WincamCamera& camera) {
   const std::string n = std::to_string(number);
   const std::string usbId = "USB\\VID_" + camera.vid + "&PID_" + camera.pid;
-  const std::string devicePath =
-      camera.usb ? "\\\\?\\usb#vid_" + Lower(camera.vid) + "&pid_" + Lower(camera.pid) + "&mi_00#6&" +
-                       Lower(camera.piece) + "&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global"
-                 : "\\\\?\\root#image#" + Lower(camera.piece) +
-                       "#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
-  std::string section = "[Camera" + n + "]\r\nModel=" + camera.model + "\r\nDevicePath=" + devicePath +
-                        "\r\nHardwareId=" + usbId + "&REV_" + camera.release + "&MI_00\r\n";
+  const std::string devicePath = camera.usb
+                                     ? "\\\\?\\usb#vid_" + Lower(camera.vid) + "&pid_" +
+                                           Lower(camera.pid) + "&mi_00#6&" + Lower(camera.piece) +
+                                           "&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global"
+                                     : "\\\\?\\root#image#" + Lower(camera.piece) +
+                                           "#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+  std::string section = "[Camera" + n + "]\r\nModel=" + camera.model +
+                        "\r\nDevicePath=" + devicePath + "\r\nHardwareId=" + usbId + "&REV_" +
+                        camera.release + "&MI_00\r\n";
   if (camera.usb) section += "InstanceId=" + usbId + "&MI_00\\6&" + camera.piece + "&0&0000\r\n";
-  if (camera.model == "zel") section += "Flash=camera" + n + ".flash\r\n";
+  if (camera.model == "zel") section += "Flash=" + FlashFileName(number) + "\r\n";
   return section + camera.extraKeys;
 }
 
@@ -89,7 +93,9 @@ void OstrelWithWincam::UseWorld(const std::vector<WincamCamera>& cameras) const 
   // Model waits (erase polls, request delays) a hundred times faster; the updater's own
   // waits are the real ones.
   std::string world = "[World]\r\nTimeScale=0.01\r\n";
-  for (size_t i = 0; i < cameras.size(); ++i) world += "\r\n" + CameraSection(i + 1, cameras[i]);
+  for (size_t i = 0; i < cameras.size(); ++i) {
+    world += "\r\n" + CameraSection(static_cast<int>(i + 1), cameras[i]);
+  }
   camera.WriteFile(u"simcam.ini", world);
   Register();
 }
@@ -102,6 +108,18 @@ SilentRun OstrelWithWincam::RunSilent(const std::string& caseName) const {
   SilentRun run{program.RunOstrel(true), LastRunLines(program.ReadFile(u"bin/Ostrel_sp.log"))};
   RunTable().push_back({caseName, run});
   return run;
+}
+
+void OstrelWithWincam::UseImage(const std::string& bytes) const {
+  program.WriteFile(u"bin/zel.bin", bytes);
+}
+
+void OstrelWithWincam::UseFlash(int n, const std::string& bytes) const {
+  camera.WriteFile(text::Utf8ToUtf16(FlashFileName(n)), bytes);
+}
+
+std::string OstrelWithWincam::Flash(int n) const {
+  return camera.ReadFile(text::Utf8ToUtf16(FlashFileName(n)));
 }
 
 void PrintRunTable() {

@@ -49,6 +49,12 @@ class OstrelWithWincam {
   // Runs ostrel.exe -s and adds the run to the table under caseName.
   SilentRun RunSilent(const std::string& caseName) const;
 
+  // The firmware image bin/zel.bin.
+  void UseImage(const std::string& bytes) const;
+  // The flash file of the world's camera number n, before and after runs.
+  void UseFlash(int n, const std::string& bytes) const;
+  std::string Flash(int n) const;
+
   ProgramFolder program;
   ScratchDir camera;
 };

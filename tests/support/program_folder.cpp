@@ -93,4 +93,14 @@ std::string WorldCamera(int number, const std::string& model, const std::string&
          "&MI_00\r\n" + extraKeys;
 }
 
+std::string WithManufacturer(std::string image, const std::string& manufacturer) {
+  std::string slot(64, '\0');
+  slot[0] = static_cast<char>(2 + 2 * manufacturer.size());
+  slot[1] = 3;
+  for (size_t i = 0; i < manufacturer.size(); ++i) slot[2 + 2 * i] = manufacturer[i];
+  image.replace(0x2020 + 3 * 64, 64, slot);
+  image[0x402E] = 3;
+  return image;
+}
+
 }  // namespace ostrel::testing
