@@ -371,6 +371,22 @@ void WithoutExtensionUnit(LibraryRun& run) {
   EXPECT_EQ(Note(run, "ZelAutoUpdateUninit", t.ZelAutoUpdateUninit()), ZEL_OK);
 }
 
+// A display name longer than the 256 bytes the library converts: the camera is still found
+// by its vendor id near the start, alone and for the device table.
+void LongDevicePath(LibraryRun& run) {
+  const TandrelExports& t = run.Tandrel();
+  int value = 0;
+  EXPECT_EQ(ReadRegister(run, kChipIdRegister, &value), ZEL_OK);
+  EXPECT_EQ(Note(run, "pfn_RvcLib_Initialize", t.pfn_RvcLib_Initialize()), ZEL_OK);
+  unsigned char mode = 0;
+  EXPECT_EQ(Note(run, "ZelGetLedMode", t.ZelGetLedMode(&mode), std::to_string(mode)), ZEL_OK);
+}
+
+std::string LongZelPath() {
+  return R"(\\?\usb#vid_0408&pid_2040&mi_00#)" + std::string(240, '7') +
+         R"(&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global)";
+}
+
 // Three raises per registration: first on the camera the library finds, then on the host's
 // filter; each callback reads a control through the library from the library's own thread.
 void AutoUpdate(LibraryRun& run) {
@@ -410,6 +426,8 @@ std::vector<Scenario> SharedScenarios() {
       {"unplugged during a download",
        PlainThenZel("UnplugAfter=15000\r\n", ImageWithManufacturer(0x0105)),
        UnpluggedDuringADownload},
+      {"device path longer than the converted name", PlainThenZel("", {}, LongZelPath()),
+       LongDevicePath},
       {"camera without extension unit", PlainThenZel("NoExtensionUnit=1\r\n"),
        WithoutExtensionUnit},
       {"auto update through the camera's event",
