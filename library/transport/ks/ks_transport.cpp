@@ -76,7 +76,9 @@ class DirectShowInputs : public VideoInputList {
     ComPtr<IPropertyBag> bag;
     HRESULT hr = moniker->BindToStorage(nullptr, nullptr, kPropertyBagIid, bag.ReceiveVoid());
     if (FAILED(hr)) return Failed(status, hr);
-    VARIANT name;
+    // VariantInit sets only the type on Wine and older Windows: the string starts null, so
+    // clearing after a read that failed frees nothing.
+    VARIANT name{};
     VariantInit(&name);
     name.vt = VT_BSTR;
     hr = bag->Read(L"FriendlyName", &name, nullptr);
