@@ -4,6 +4,9 @@
 // live object), and device entries the simulated world has no notion of.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "library_run.h"
 #include "registration.h"
 
@@ -65,6 +68,53 @@ TEST(KsDeviceEntries, EntryWithoutFriendlyNameIsNotTaken) {
   EXPECT_EQ(t.ZelSetDeviceHandle(nullptr), ZEL_OK);
   EXPECT_EQ(t.ZelMmioRead(0x06000000, &chipId), ZEL_E_UNREACHABLE);
   EXPECT_TRUE(run.CameraServerIdle());
+}
+
+// A host that ends normally while it still holds a camera (here: its filter, never released)
+// finds what it wrote in the camera's flash file afterwards. The host is this program again,
+// running the disabled test below in a process of its own.
+constexpr char kHostFolder[] = "flash-at-exit";
+constexpr int kWrittenAt = 0x3000;
+const std::vector<uint8_t> kWritten = {0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc};
+
+TEST(KsFlash, ReachesItsFileWhenTheHostEndsHoldingTheCamera) {
+  wchar_t program[MAX_PATH] = {};
+  ASSERT_NE(GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+  std::wstring command = std::wstring(L"\"") + program +
+                         L"\" --gtest_also_run_disabled_tests"
+                         L" --gtest_filter=KsFlash.DISABLED_HostEndsHoldingTheCamera";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION host{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &host));
+  WaitForSingleObject(host.hProcess, INFINITE);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(host.hProcess, &exitCode);
+  CloseHandle(host.hThread);
+  CloseHandle(host.hProcess);
+  ASSERT_EQ(exitCode, 0u);
+
+  std::ifstream file(RunFolder(kHostFolder) / "camera2.flash", std::ios::binary);
+  const std::vector<uint8_t> flash{std::istreambuf_iterator<char>(file), {}};
+  ASSERT_GE(flash.size(), kWrittenAt + kWritten.size());
+  EXPECT_EQ(std::vector<uint8_t>(flash.begin() + kWrittenAt,
+                                 flash.begin() + kWrittenAt + kWritten.size()),
+            kWritten);
+}
+
+TEST(KsFlash, DISABLED_HostEndsHoldingTheCamera) {
+  World world = OneCamera();
+  // The camera keeps its flash in a file; none at the start, an erased flash.
+  world.iniText += "Flash=camera2.flash\r\n";
+  auto* const run = new LibraryRun(Transport::kKernelStreaming, RunFolder(kHostFolder), world);
+  ASSERT_EQ(run->SetupError(), "");
+  const TandrelExports& t = run->Tandrel();
+  ASSERT_EQ(t.ZelSetDeviceHandle(run->CameraHandle(1)), ZEL_OK);
+  ASSERT_EQ(t.ZelFlashSectorErase(kWrittenAt), ZEL_OK);
+  ASSERT_EQ(t.ZelFlashWrite(kWrittenAt, kWritten.data(), static_cast<int>(kWritten.size())),
+            ZEL_OK);
+  // The run, its filter and the library's binding stay as they are until the process ends.
 }
 
 // The prefix is left with the system's own device enumerator and no imaging devices.
