@@ -3,6 +3,7 @@
 namespace tandrel {
 namespace {
 
+constexpr size_t kConvertedNameBytes = 255;
 constexpr size_t kDeviceIdLength = 17;
 constexpr size_t kSeparatorIndex = 8;
 
@@ -14,6 +15,10 @@ std::string LowerAscii(std::string text) {
 }
 
 }  // namespace
+
+std::string ConvertedDisplayName(const std::string& displayName) {
+  return displayName.substr(0, kConvertedNameBytes);
+}
 
 size_t FindVendorTag(const std::string& displayName) {
   return LowerAscii(displayName).find("vid_");

@@ -6,6 +6,9 @@
 
 namespace tandrel {
 
+// The display name as the library converts it: at most 255 bytes, what a 256-byte buffer
+// holds with its terminator. A longer name is cut, never refused.
+std::string ConvertedDisplayName(const std::string& displayName);
 // Position of the first "vid_" in any letter case, or npos.
 size_t FindVendorTag(const std::string& displayName);
 // True when the first "vid_" (in any case) is followed by 0408, 04da or 1460.

@@ -50,7 +50,7 @@ void FillDeviceTable() {
   if (!devices) return;
   size_t next = 0;
   for (size_t i = 0; i < devices->Count() && next < kDeviceTableEntries; ++i) {
-    const std::string name = devices->DisplayName(i);
+    const std::string name = ConvertedDisplayName(devices->DisplayName(i));
     if (!IsSupportedCamera(name)) continue;
     uint32_t status = 0;
     std::shared_ptr<BoundCamera> camera = devices->Bind(i, status);

@@ -80,7 +80,7 @@ class VideoInputList {
  public:
   virtual ~VideoInputList() = default;
   virtual size_t Count() const = 0;
-  // The device's display name as narrow text; it holds the device path with its
+  // The device's whole display name as narrow text; it holds the device path with its
   // vid_xxxx&pid_xxxx part.
   virtual std::string DisplayName(size_t index) const = 0;
   // Binds the device; null with a non-zero status when it cannot be bound.

@@ -62,7 +62,7 @@ uint32_t XuAccess::FindCamera() {
     const std::unique_ptr<VideoInputList> devices = PlatformTransport().ListVideoInputs();
     if (!devices) return kEnumerationEnded;
     for (size_t i = 0; i < devices->Count(); ++i) {
-      const std::string name = devices->DisplayName(i);
+      const std::string name = ConvertedDisplayName(devices->DisplayName(i));
       if (!IsSupportedCamera(name)) continue;
       uint32_t status = 0;
       m_pFoundCamera = devices->Bind(i, status);

@@ -32,9 +32,12 @@ struct Device {
     const std::wstring friendly = CameraValue(*world, index, u"FriendlyName");
     return friendly.empty() ? kDefaultFriendlyName : friendly;
   }
-  static bool Holds(const wchar_t* name) {
-    return lstrcmpiW(name, L"DevicePath") == 0 || lstrcmpiW(name, L"CLSID") == 0 ||
-           lstrcmpiW(name, L"FriendlyName") == 0;
+  // NoFriendlyName=1: an incomplete device entry, whose bag lacks the name.
+  bool Holds(const wchar_t* name) const {
+    if (lstrcmpiW(name, L"FriendlyName") == 0) {
+      return world->File().GetNumber(world->Camera(index).section, u"NoFriendlyName") != 1;
+    }
+    return lstrcmpiW(name, L"DevicePath") == 0 || lstrcmpiW(name, L"CLSID") == 0;
   }
 };
 
@@ -46,7 +49,7 @@ class DevicePropertyBag : public ComObject<IPropertyBag> {
   // uninitialised apart from its type).
   HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
     if (name == nullptr || value == nullptr) return E_POINTER;
-    if (!Device::Holds(name)) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    if (!device_.Holds(name)) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     if (value->vt != VT_EMPTY && value->vt != VT_BSTR) return DISP_E_TYPEMISMATCH;
     value->vt = VT_BSTR;
     value->bstrVal = SysAllocString(device_.Value(name).c_str());

@@ -36,5 +36,16 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"usb#vid_04", false, "vid_04", "vid_04"},
         NameCase{"no vendor here", false, "", ""}, NameCase{"", false, "", ""}));
 
+// Names are kept to 255 bytes: a long one is cut, not dropped, so its vendor id still counts
+// when it comes early, and not when it lies beyond the cut.
+TEST(ConvertedDisplayName, LongNamesAreCutTo255Bytes) {
+  const std::string early = "@device:pnp:\\\\?\\usb#vid_0408&pid_2040#" + std::string(300, '7');
+  EXPECT_EQ(ConvertedDisplayName(early), early.substr(0, 255));
+  EXPECT_TRUE(IsSupportedCamera(ConvertedDisplayName(early)));
+  const std::string late = std::string(250, '7') + "usb#vid_0408&pid_2040";
+  EXPECT_FALSE(IsSupportedCamera(ConvertedDisplayName(late)));
+  EXPECT_EQ(ConvertedDisplayName("short"), "short");
+}
+
 }  // namespace
 }  // namespace tandrel

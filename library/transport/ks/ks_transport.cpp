@@ -25,7 +25,6 @@ constexpr GUID kPropertyBagIid = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00,
 constexpr GUID kBaseFilterIid = {0x56A86895, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 constexpr uint32_t kNoNode = 1;
 constexpr uint32_t kNoDevices = 1;
-constexpr int kMaxNarrowName = 256;
 
 // COM stays initialised on every thread that used the library until that thread ends, since
 // the filters it binds may be used again by later calls.
@@ -39,14 +38,19 @@ void EnsureComOnThisThread() {
   thread_local ComApartment apartment;
 }
 
+// The whole name: the core keeps what it uses of it, so a long name is cut, not lost.
 std::string NarrowDisplayName(IMoniker* moniker) {
   LPOLESTR wide = nullptr;
   if (FAILED(moniker->GetDisplayName(nullptr, nullptr, &wide)) || wide == nullptr) return {};
-  char narrow[kMaxNarrowName] = {};
-  const int written = WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, kMaxNarrowName - 1,
-                                          nullptr, nullptr);
+  std::string narrow;
+  const int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (size > 1) {
+    narrow.resize(static_cast<size_t>(size));
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow.data(), size, nullptr, nullptr);
+    narrow.resize(static_cast<size_t>(size) - 1);  // without the terminator
+  }
   CoTaskMemFree(wide);
-  return written > 0 ? std::string(narrow) : std::string();
+  return narrow;
 }
 
 class FilterCamera : public BoundCamera {
@@ -72,7 +76,9 @@ class DirectShowInputs : public VideoInputList {
     ComPtr<IPropertyBag> bag;
     HRESULT hr = moniker->BindToStorage(nullptr, nullptr, kPropertyBagIid, bag.ReceiveVoid());
     if (FAILED(hr)) return Failed(status, hr);
-    VARIANT name;
+    // VariantInit sets only the type on Wine and older Windows: the string starts null, so
+    // clearing after a read that failed frees nothing.
+    VARIANT name{};
     VariantInit(&name);
     name.vt = VT_BSTR;
     hr = bag->Read(L"FriendlyName", &name, nullptr);
