@@ -7,7 +7,8 @@
 // update shows progress, then presses Close (the button's command and the window's close
 // message) and reports whether the window stays and the update goes on; a run too quick to be
 // pressed safely mid-way is watched without one. Once the run has come to rest it takes the end
-// screenshot, presses Close and reports how the program ended. Exit code 0 when it saw the run
+// screenshot, redraws the window as uncovering it would and reports the picture then shown,
+// presses Close and reports how the program ended. Exit code 0 when it saw the run
 // through to the program's end.
 #include <windows.h>
 // Common controls follow windows.h.
@@ -190,6 +191,14 @@ class Watch {
     return false;
   }
 
+  // Redraws the whole window, as uncovering it does, and reports the picture shown after.
+  void Repaint(HWND dialog) {
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(kPollMs * kRestPolls);
+    const int picture = LookAt(dialog, pictures_).picture;
+    Say("repainted picture=" + (picture != 0 ? std::to_string(picture) : std::string("none")));
+  }
+
   // Presses Close at rest and reports how the program ended.
   bool CloseAtRest(HWND dialog) {
     PressClose(dialog);
@@ -247,6 +256,7 @@ int wmain(int argc, wchar_t** argv) {
     Say("window " + Utf8(kCaption));
     if (watch.UntilRest(dialog, argc == 4 ? argv[3] : nullptr)) {
       Screenshot(dialog, argv[2], "end");
+      watch.Repaint(dialog);
       seenThrough = watch.CloseAtRest(dialog);
     }
   }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The windowed run of the real ostrel.exe on a virtual X display, against the Windows test
 # camera, watched by dialog_driver.exe in the same prefix: the status text, state picture,
-# progress and identity fields of each end state (no camera, finished, failed, up to date), the
-# updating state with Close refused, Close accepted at rest, and a PNG screenshot of each state.
+# progress and identity fields of each end state (no camera, finished, failed, up to date) and
+# its picture again after the window is redrawn, the updating state with Close refused, Close
+# accepted at rest, and a PNG screenshot of each state.
 #
 # usage: windowed_run_test.sh <wine runner> <ostrel.exe> <Tandrel.dll> <wincam.dll>
 #                             <wincam_register.exe> <ostrel_image_maker.exe> <dialog_driver.exe>
@@ -94,6 +95,7 @@ readonly identity='vid="0408" pid="2040" from="0105 ->" to="0107"'
 
 run no-camera none "" no-camera
 expect no-camera 'end close=enabled picture=134 status="No camera!" vid="" pid="" from="" to="" position=0 percent="0%"'
+expect no-camera 'repainted picture=134'
 expect no-camera 'close accepted, exit code 1'
 
 # Each request takes a millisecond, so the update runs for seconds.
@@ -103,15 +105,18 @@ expect update 'screenshot updating written'
 expect_match update '^close pressed while updating at position [1-9][0-9]*$'
 expect_match update '^close refused while updating: window open, position [0-9]+ -> [0-9]+$'
 expect update "end close=enabled picture=131 status=\"Update finish!\" $identity position=100 percent=\"100%\""
+expect update 'repainted picture=131'
 expect update 'close accepted, exit code 0'
 
 # The camera is gone after 11000 requests, in the middle of writing the image.
 run failed 0105 "UnplugAfter=11000" failed
 expect failed "end close=enabled picture=135 status=\"Please re-open me!\" $identity position=100 percent=\"100%\""
+expect failed 'repainted picture=135'
 expect failed 'close accepted, exit code 5'
 
 run up-to-date 0107 "" up-to-date
 expect up-to-date 'end close=enabled picture=134 status="FW is up-to-date!" vid="0408" pid="2040" from="0107 ->" to="0107" position=0 percent="0%"'
+expect up-to-date 'repainted picture=134'
 expect up-to-date 'close accepted, exit code 0'
 
 for shot in no-camera updating finished failed up-to-date; do
