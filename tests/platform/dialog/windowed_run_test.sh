@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# The windowed run of the real ostrel.exe on a virtual X display, against the Windows test
+# camera, watched by dialog_driver.exe in the same prefix: the status text, state picture,
+# progress and identity fields of each end state (no camera, finished, failed, up to date) and
+# its picture again after the window is redrawn, the updating state with Close refused, Close
+# accepted at rest, and a PNG screenshot of each state.
+#
+# usage: windowed_run_test.sh <wine runner> <ostrel.exe> <Tandrel.dll> <wincam.dll>
+#                             <wincam_register.exe> <ostrel_image_maker.exe> <dialog_driver.exe>
+#                             <work folder> <screenshot folder>
+set -euo pipefail
+[ $# -eq 9 ] || { echo "usage: $0 <wine runner> <ostrel.exe> <Tandrel.dll> <wincam.dll>" \
+                       "<wincam_register.exe> <ostrel_image_maker.exe> <dialog_driver.exe>" \
+                       "<work folder> <screenshot folder>" >&2; exit 2; }
+wine=$1 ostrel=$2 tandrel=$3 wincam=$4 register=$5 image_maker=$6 driver=$7 work=$8 shots=$9
+
+if ! command -v Xvfb >/dev/null; then
+  echo "Xvfb is not installed: the windowed run is not tested"
+  exit 77
+fi
+command -v convert >/dev/null || { echo "imagemagick's convert is needed for the screenshots" >&2; exit 1; }
+
+rm -rf "$work"
+mkdir -p "$work" "$shots"
+
+# The display: Xvfb picks a free number and writes it to the descriptor we give it.
+Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+stop() {
+  "$wine" "$register" --remove >/dev/null 2>&1 || true
+  kill "$xvfb" 2>/dev/null || true
+  wait "$xvfb" 2>/dev/null || true
+}
+trap stop EXIT
+trap 'exit 1' INT TERM HUP
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  kill -0 "$xvfb" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
+  sleep 0.1
+done
+[ -s "$work/display" ] || { echo "Xvfb gave no display number" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+
+# A Unix path as the program sees it through wine's Z: drive.
+windows_path() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# expect <scenario> <line>: the driver wrote exactly this line.
+expect() { grep -Fxq -- "$2" "$work/$1/driver.out" || fail "$1: no line '$2'"; }
+# expect_match <scenario> <extended regular expression>: a line of the driver matches it.
+expect_match() { grep -Eq -- "$2" "$work/$1/driver.out" || fail "$1: no line matching '$2'"; }
+
+readonly camera_section='[Camera1]
+Model=zel
+DevicePath=\\?\usb#vid_0408&pid_2040&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global
+InstanceId=USB\VID_0408&PID_2040&MI_00\6&2E3F1C7E&0&0000
+HardwareId=USB\VID_0408&PID_2040&REV_0105&MI_00
+Flash=camera1.flash'
+
+# run <scenario> <camera firmware, or "none"> <camera keys> <end screenshot> [<updating screenshot>]
+# Makes the program folder (ostrel.exe, Tandrel.dll, pid.ini, image 0107 in bin/) and the
+# camera's folder, registers the camera (or none), and lets the driver watch the windowed run.
+run() {
+  local scenario=$1 firmware=$2 keys=$3 end_shot=$4 updating_shot=${5:-}
+  local dir="$work/$scenario"
+  mkdir -p "$dir/program/bin" "$dir/camera"
+  cp "$ostrel" "$tandrel" "$dir/program/"
+  printf '[PID_2040]\r\nCHIP=4\r\nBIN=zel.bin\r\n' >"$dir/program/pid.ini"
+  "$wine" "$image_maker" zel 0107 "$(windows_path "$dir/program/bin/zel.bin")"
+  # The first 20 KiB carry everything the updater reads; a shorter download keeps a slowed
+  # camera's run short.
+  truncate -s 20480 "$dir/program/bin/zel.bin"
+  if [ "$firmware" = none ]; then
+    "$wine" "$register" --remove
+  else
+    cp "$wincam" "$dir/camera/"
+    "$wine" "$image_maker" zel "$firmware" "$(windows_path "$dir/camera/camera1.flash")"
+    printf '[World]\nTimeScale=1\n\n%s\n%s\n' "$camera_section" "$keys" | sed 's/$/\r/' >"$dir/camera/simcam.ini"
+    "$wine" "$register" "$(windows_path "$dir/camera")"
+  fi
+  local shots_args=("$(windows_path "$dir/end.bmp")")
+  [ -z "$updating_shot" ] || shots_args+=("$(windows_path "$dir/updating.bmp")")
+  # On a Wine virtual desktop, which draws the window frame and caption a window manager
+  # would; it passes the driver's output on, not its exit code, so the lines tell.
+  "$wine" explorer /desktop=ostrel-dialog,640x480 "$(windows_path "$driver")" \
+    "$(windows_path "$dir/program/ostrel.exe")" "${shots_args[@]}" >"$dir/driver.out"
+  tr -d '\r' <"$dir/driver.out" >"$dir/driver.lines" && mv "$dir/driver.lines" "$dir/driver.out"
+  sed "s/^/$scenario: /" "$dir/driver.out"
+  [ ! -f "$dir/end.bmp" ] || convert "$dir/end.bmp" "$shots/$end_shot.png"
+  [ -z "$updating_shot" ] || [ ! -f "$dir/updating.bmp" ] || convert "$dir/updating.bmp" "$shots/$updating_shot.png"
+}
+
+readonly identity='vid="0408" pid="2040" from="0105 ->" to="0107"'
+
+run no-camera none "" no-camera
+expect no-camera 'end close=enabled picture=134 status="No camera!" vid="" pid="" from="" to="" position=0 percent="0%"'
+expect no-camera 'repainted picture=134'
+expect no-camera 'close accepted, exit code 1'
+
+# Each request takes a millisecond, so the update runs for seconds.
+run update 0105 "RequestDelayUs=1000" finished updating
+expect_match update "^state close=disabled picture=130 status=\"Don't turn off power!\" $identity position=[0-9]+ "
+expect update 'screenshot updating written'
+expect_match update '^close pressed while updating at position [1-9][0-9]*$'
+expect_match update '^close refused while updating: window open, position [0-9]+ -> [0-9]+$'
+expect update "end close=enabled picture=131 status=\"Update finish!\" $identity position=100 percent=\"100%\""
+expect update 'repainted picture=131'
+expect update 'close accepted, exit code 0'
+
+# The camera is gone after 11000 requests, in the middle of writing the image.
+run failed 0105 "UnplugAfter=11000" failed
+expect failed "end close=enabled picture=135 status=\"Please re-open me!\" $identity position=100 percent=\"100%\""
+expect failed 'repainted picture=135'
+expect failed 'close accepted, exit code 5'
+
+run up-to-date 0107 "" up-to-date
+expect up-to-date 'end close=enabled picture=134 status="FW is up-to-date!" vid="0408" pid="2040" from="0107 ->" to="0107" position=0 percent="0%"'
+expect up-to-date 'repainted picture=134'
+expect up-to-date 'close accepted, exit code 0'
+
+for shot in no-camera updating finished failed up-to-date; do
+  [ -f "$shots/$shot.png" ] || fail "no screenshot $shots/$shot.png"
+done
+echo "screenshots in $shots"
+[ "$failures" -eq 0 ]
