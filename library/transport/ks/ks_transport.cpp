@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "transport/platform_transport.h"
+#include "win32/ansi_text.h"
 #include "win32/com_ptr.h"
 #include "win32/ks_interfaces.h"
 
@@ -42,13 +43,7 @@ void EnsureComOnThisThread() {
 std::string NarrowDisplayName(IMoniker* moniker) {
   LPOLESTR wide = nullptr;
   if (FAILED(moniker->GetDisplayName(nullptr, nullptr, &wide)) || wide == nullptr) return {};
-  std::string narrow;
-  const int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (size > 1) {
-    narrow.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow.data(), size, nullptr, nullptr);
-    narrow.resize(static_cast<size_t>(size) - 1);  // without the terminator
-  }
+  std::string narrow = win32::WideToAnsi(wide);
   CoTaskMemFree(wide);
   return narrow;
 }

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/win32/win32_platform.h"
+#include "win32/ansi_text.h"
 #include "win32/com_ptr.h"
 
 namespace ostrel::win32 {
@@ -25,11 +26,9 @@ std::string ReadDevicePath(IMoniker* moniker) {
   VARIANT value;
   VariantInit(&value);
   std::string path;
-  if (SUCCEEDED(bag->Read(L"DevicePath", &value, nullptr)) && value.vt == VT_BSTR) {
-    char narrow[kPathBytes + 4] = {};
-    WideCharToMultiByte(CP_ACP, 0, value.bstrVal, -1, narrow, kPathBytes, nullptr, nullptr);
-    narrow[kPathBytes] = '\0';
-    path = narrow;
+  if (SUCCEEDED(bag->Read(L"DevicePath", &value, nullptr)) && value.vt == VT_BSTR &&
+      value.bstrVal != nullptr) {
+    path = ::win32::WideToAnsi(value.bstrVal).substr(0, kPathBytes);
   }
   VariantClear(&value);
   return path;
