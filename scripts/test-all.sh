@@ -6,6 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+# One Wine prefix for the Windows build (it runs the image maker) and its tests, made before
+# anything uses it: two programs that start at once in a missing prefix both try to make it.
+export WINEPREFIX="${WINEPREFIX:-$PWD/build/wine64-prefix}"
+WINEDEBUG=-all /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
 
 step() { printf '\n=== %s ===\n' "$*"; }
 
@@ -34,7 +38,6 @@ step "check: exports, imports and version blocks of the release build"
 step "check: the Windows release archive"
 ./scripts/check-windows-archive.sh build/win32
 
-export WINEPREFIX="${WINEPREFIX:-$PWD/build/wine64-prefix}"
 for preset in native native-asan native-tsan win64; do
   step "tests: $preset"
   ctest --preset "$preset" -j"$jobs"
