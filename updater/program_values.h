@@ -1,5 +1,5 @@
 // The program-wide values of one run, shared by the main, engine and supervision threads.
-// Values polled across threads are atomics of the design's width with relaxed ordering: the
+// Values polled across threads are atomics of their established width with relaxed ordering: the
 // same single stores and polled reads, without a data race.
 #pragma once
 

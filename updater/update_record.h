@@ -1,6 +1,6 @@
 // The update record: the one object that holds all state of a run. It is the main dialog
 // object, shared by the window (or the silent run), the engine thread and the supervision
-// thread. Fields keep the design's names and widths; those polled across threads are atomic.
+// thread. Fields keep their established names and widths; those polled across threads are atomic.
 #pragma once
 
 #include <atomic>
@@ -78,7 +78,7 @@ class CVarnelCameraDlg {
   // Platform services for the run's parts (detection, configuration, engines).
   Platform& platform() { return platform_; }
 
-  // --- Fields, in the design's order ---
+  // --- Fields, in their established order ---
   void* m_hIcon = nullptr;  // the window's icon, owned by the platform's view
   std::atomic<uint8_t> m_nState{kStateIdle};
   std::atomic<uint8_t> m_nProgress{0};
