@@ -38,7 +38,20 @@ step "check: exports, imports and version blocks of the release build"
 step "check: the Windows release archive"
 ./scripts/check-windows-archive.sh build/win32
 
-for preset in native native-asan native-tsan win64; do
+for preset in native native-asan native-tsan; do
   step "tests: $preset"
   ctest --preset "$preset" -j"$jobs"
 done
+# Under wine a windowed run of the simulated ostrel whose vendor library is missing has been
+# seen, rarely and only on a loaded machine, to refuse Close for ever although its threads had
+# ended; until that is found, a Windows test that fails gets one more try, and the rerun shows.
+step "tests: win64"
+ctest --preset win64 -j"$jobs" --repeat until-pass:2
+
+step "reports of the Windows platform tests"
+# What the platform tests measured (trace comparison, the silent runs' table, the windowed
+# run's states), from their logged output without GoogleTest's own lines.
+awk '/^[0-9]+\/[0-9]+ Testing: (platform_|windowed_run)/ { shown = 1; print; next }
+     shown && /^<end of output>/ { shown = 0 }
+     shown && !/^(\[|Output:|-+$|Note: Google Test)/ { print }' \
+  build/win64/Testing/Temporary/LastTest.log
