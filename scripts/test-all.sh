@@ -9,6 +9,7 @@ jobs=$(nproc)
 # One Wine prefix for the Windows build (it runs the image maker) and its tests, made before
 # anything uses it: two programs that start at once in a missing prefix both try to make it.
 export WINEPREFIX="${WINEPREFIX:-$PWD/build/wine64-prefix}"
+mkdir -p "$(dirname "$WINEPREFIX")"
 WINEDEBUG=-all /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
 
 step() { printf '\n=== %s ===\n' "$*"; }
