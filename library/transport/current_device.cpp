@@ -6,10 +6,11 @@ namespace tandrel {
 namespace {
 
 // Holds the library's own reference to a camera it found, so that releasing the device table
-// can never leave the binding pointing at a released camera.
+// can never leave the binding pointing at a released camera. Released when the library is
+// unloaded or the process exits, so that nothing it holds outlives the library.
 CameraRef& Binding() {
-  static CameraRef* const binding = new CameraRef;
-  return *binding;
+  static CameraRef binding;
+  return binding;
 }
 
 }  // namespace

@@ -12,7 +12,6 @@ std::mutex& ActiveMutex() {
   return *mutex;
 }
 
-// Destroyed at normal process exit, which writes every changed flash back.
 std::shared_ptr<LiveWorld>& ActiveSlot() {
   static std::shared_ptr<LiveWorld> slot;
   return slot;

@@ -18,7 +18,7 @@ class LiveWorld {
   // The world in use: by default the one of WorldFile::Current(), loaded on first use.
   static std::shared_ptr<LiveWorld> Active();
   // Puts the world of iniPath in use (tests point the process at a world of their own). The
-  // previous world writes its flashes back once its last user lets go of it.
+  // previous world stays alive while a user still holds it.
   static void Activate(const std::u16string& iniPath);
 
   explicit LiveWorld(const WorldFile& file);

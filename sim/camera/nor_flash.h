@@ -1,40 +1,29 @@
 // A 128 KiB NOR flash as the ZEL cameras carry it: erasing sets bytes to 0xFF (whole chip or
-// 4 KiB sectors), programming can only clear bits. Loaded from the camera's Flash file and
-// written back when it changed.
+// 4 KiB sectors), programming can only clear bits. Non-volatile: the camera persists it at the
+// end of every request.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
+
+#include "world/flash_memory.h"
 
 namespace sim {
 
-class NorFlash {
+class NorFlash : public FlashMemory {
  public:
   static constexpr uint32_t kSize = 0x20000;
   static constexpr uint32_t kSectorSize = 0x1000;
 
-  struct StuckByte {
-    uint32_t address;
-    uint8_t value;
-  };
+  NorFlash(std::u16string path, std::optional<StuckByte> stuck)
+      : FlashMemory(std::move(path), kSize, stuck) {}
 
-  // A missing file is an erased flash; a short one is erased past its end.
-  NorFlash(std::u16string path, std::optional<StuckByte> stuck);
-
-  uint8_t Read(uint32_t address) const;  // 0xFF past the end
-  void Program(uint32_t address, uint8_t value);
-  void EraseAll();
-  void EraseSector(uint32_t address);
-  // Writes the content back to its file when it changed since loading or the last write-back.
-  void WriteBack();
-
- private:
-  std::u16string path_;
-  std::optional<StuckByte> stuck_;
-  std::vector<uint8_t> bytes_;
-  bool changed_ = false;
+  void EraseAll() { Erase(0, kSize); }
+  // The sector that holds address.
+  void EraseSector(uint32_t address) {
+    if (address < kSize) Erase(address - address % kSectorSize, kSectorSize);
+  }
 };
 
 }  // namespace sim

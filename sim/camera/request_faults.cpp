@@ -25,7 +25,7 @@ int64_t WorldNumber(const WorldFile& world, const std::u16string& section,
 
 std::optional<ControlBytes> WorldBytes(const WorldFile& world, const std::u16string& section,
                                        const std::u16string& key) {
-  const std::optional<std::vector<uint8_t>> bytes = ParseHexBytes(world.GetString(section, key));
+  const std::optional<std::vector<uint8_t>> bytes = world.GetBytes(section, key);
   if (!bytes || bytes->empty()) return std::nullopt;
   ControlBytes control{};
   std::copy_n(bytes->begin(), std::min(bytes->size(), control.size()), control.begin());

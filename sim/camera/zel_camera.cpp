@@ -35,15 +35,6 @@ ControlBytes SystemInfoDefault() {
   return record;
 }
 
-std::optional<NorFlash::StuckByte> ParseStuckByte(const std::u16string& textValue) {
-  const size_t colon = textValue.find(u':');
-  if (colon == std::u16string::npos) return std::nullopt;
-  const auto address = ParseWorldNumber(textValue.substr(0, colon));
-  const auto value = ParseWorldNumber(textValue.substr(colon + 1));
-  if (!address || !value) return std::nullopt;
-  return NorFlash::StuckByte{static_cast<uint32_t>(*address), static_cast<uint8_t>(*value)};
-}
-
 }  // namespace
 
 // The firmware's controls; rebuilt from the world's values at every power-on.
@@ -85,16 +76,13 @@ ZelCamera::ZelCamera(const WorldFile& world, const CameraConfig& config, TraceLo
       requestDelay_(static_cast<double>(WorldNumber(world, config.section, u"RequestDelayUs", 0)) *
                     world.TimeScale()),
       busyProbesLeft_(faults_.busyProbes),
-      flash_(config.flashPath, ParseStuckByte(world.GetString(config.section, u"StuckByte"))),
+      flash_(config.flashPath, StuckByteOf(world, config.section)),
       registers_(static_cast<uint32_t>(
           WorldNumber(world, config.section, u"ChipId", ZelRegisters::kVariantA))) {
   PowerOn();
 }
 
-ZelCamera::~ZelCamera() {
-  StopRaiser();
-  WriteBack();
-}
+ZelCamera::~ZelCamera() { StopRaiser(); }
 
 uint32_t ZelCamera::SetAutoUpdateListener(std::function<void()> listener) {
   constexpr uint32_t kEnableDescriptorBytes = 24;
@@ -156,11 +144,6 @@ std::optional<uint16_t> ZelCamera::Release() const {
   return release_;
 }
 
-void ZelCamera::WriteBack() {
-  std::lock_guard<std::mutex> hold(mutex_);
-  flash_.WriteBack();
-}
-
 uint8_t ZelCamera::BootMode() const {
   std::lock_guard<std::mutex> hold(mutex_);
   return controls_->flashPort.BootMode();
@@ -195,15 +178,15 @@ uint32_t ZelCamera::Request(const uint8_t (&propertySet)[16], uint32_t selector,
   const bool probe = data == nullptr && length == 0;
   bytesReturned = 0;
   const uint32_t status = Serve(unit, selector, flags, nodeId, data, length, bytesReturned);
+  // The flash is non-volatile: whatever this request changed is on file before it is traced
+  // and returns.
+  flash_.Persist();
   const char* op = probe ? "LEN" : flags == kSetOnNode ? "SET" : "GET";
   const bool carriesData = data != nullptr && (flags == kSetOnNode || status == kStatusOk);
   const uint32_t shown = flags == kSetOnNode ? length : bytesReturned;
   trace_.Line(RequestLine(op, unit, selector, probe ? bytesReturned : length, data,
                           carriesData ? shown : 0, status));
-  if (registers_.TakeResetRequest()) {
-    flash_.WriteBack();
-    PowerOn();
-  }
+  if (registers_.TakeResetRequest()) PowerOn();
   return status;
 }
 

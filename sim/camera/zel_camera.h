@@ -47,8 +47,6 @@ class ZelCamera {
   // bcdDevice of the USB device descriptor kept in flash at 0x4020, when it is valid; read
   // at power-on and after every chip reset.
   std::optional<uint16_t> Release() const;
-  // Writes a changed flash back to its file.
-  void WriteBack();
 
   // The auto-update notification: the host enables it with the function the camera calls
   // each time it raises it, and disables it with an empty one. Traced as EVT requests. Once

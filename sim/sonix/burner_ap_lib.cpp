@@ -28,7 +28,9 @@ struct SonixCamera {
 
 SonixCamera* Camera() {
   static const std::unique_ptr<SonixCamera> camera = [] {
-    auto found = sim::VendorCamera::Find("sonix", kFlashBytes);
+    auto found = sim::VendorCamera::Find(
+        "sonix", kFlashBytes,
+        {u"init", u"protect", u"serial", u"erase", u"burn", u"verify", u"protect-on"});
     return found ? std::make_unique<SonixCamera>(SonixCamera{std::move(*found)}) : nullptr;
   }();
   return camera.get();
@@ -44,15 +46,16 @@ bool ReadFlash(SonixCamera& sonix, unsigned int address, unsigned char* buffer,
                unsigned long length) {
   // A full read-back is the verify step.
   if (length == kFlashBytes && sonix.camera.Fails(u"verify")) return false;
-  for (unsigned long i = 0; i < length; ++i) buffer[i] = sonix.camera.Read(address + i);
+  for (unsigned long i = 0; i < length; ++i) buffer[i] = sonix.camera.Flash().Read(address + i);
   return true;
 }
 
 bool WriteFlash(SonixCamera& sonix, unsigned int address, const unsigned char* buffer,
                 unsigned long length) {
   if (sonix.writeProtected || sonix.camera.Fails(u"burn")) return false;
-  for (unsigned long i = 0; i < length; ++i) sonix.camera.Program(address + i, buffer[i]);
-  sonix.camera.WriteBack();
+  sim::FlashMemory& flash = sonix.camera.Flash();
+  for (unsigned long i = 0; i < length; ++i) flash.Program(address + i, buffer[i]);
+  flash.Persist();
   sonix.written = true;
   return true;
 }
@@ -136,8 +139,8 @@ SIM_EXPORT bool EraseSF() {
   if (sonix == nullptr) return false;
   const bool result = !sonix->writeProtected && !sonix->camera.Fails(u"erase");
   if (result) {
-    sonix->camera.Erase(0, kFlashBytes);
-    sonix->camera.WriteBack();
+    sonix->camera.Flash().Erase(0, kFlashBytes);
+    sonix->camera.Flash().Persist();
   }
   sonix->camera.Trace("EraseSF = %d", result);
   return result;

@@ -1,3 +1,11 @@
 #include "sonix/st50220.h"
 
-SIM_EXPORT int St50220_Open() { return sim::VendorCamera::Find("sonix", 0).has_value() ? 1 : 0; }
+#include <algorithm>
+
+SIM_EXPORT int St50220_Open() {
+  const std::vector<sim::CameraConfig>& cameras = sim::WorldFile::Current().Cameras();
+  return std::any_of(cameras.begin(), cameras.end(),
+                     [](const sim::CameraConfig& camera) { return camera.model == "sonix"; })
+             ? 1
+             : 0;
+}

@@ -19,7 +19,7 @@ constexpr uint8_t kDefaultAsicType = 0x68;
 
 sim::VendorCamera* Camera() {
   static const std::unique_ptr<sim::VendorCamera> camera = [] {
-    auto found = sim::VendorCamera::Find("sunplus", kFlashBytes);
+    auto found = sim::VendorCamera::Find("sunplus", kFlashBytes, {u"init", u"download"});
     return found ? std::make_unique<sim::VendorCamera>(std::move(*found)) : nullptr;
   }();
   return camera.get();
@@ -57,7 +57,7 @@ SIM_EXPORT int Upload_Sector(unsigned char* buffer, int sector, int flashIndex) 
   const bool inside = sector >= 0 && static_cast<uint32_t>(sector) < kFlashBytes / kSectorBytes;
   if (inside) {
     const uint32_t start = static_cast<uint32_t>(sector) * kSectorBytes;
-    for (uint32_t i = 0; i < kSectorBytes; ++i) buffer[i] = camera->Read(start + i);
+    for (uint32_t i = 0; i < kSectorBytes; ++i) buffer[i] = camera->Flash().Read(start + i);
   }
   camera->Trace("Upload_Sector %d %d = %d", sector, flashIndex, inside ? 0 : 1);
   return inside ? 0 : 1;
@@ -77,14 +77,17 @@ SIM_EXPORT int Download_FW_Verbose(const unsigned char* image, int length, int f
     *progress = 0;
     if (!camera->Fails(u"download")) {
       const auto total = static_cast<uint32_t>(length);
+      sim::FlashMemory& flash = camera->Flash();
       for (uint32_t at = 0; at < total; at += kSectorBytes) {
         const uint32_t count = std::min(kSectorBytes, total - at);
-        camera->Erase(at, kSectorBytes);
-        for (uint32_t i = 0; i < count; ++i) camera->Program(at + i, image[at + i]);
+        flash.Erase(at, kSectorBytes);
+        for (uint32_t i = 0; i < count; ++i) flash.Program(at + i, image[at + i]);
+        // Sector by sector, as the chip takes it: an interrupted download leaves the sectors
+        // written so far.
+        flash.Persist();
         // 100 is left for the end: it tells the updater that the download is over.
         *progress = static_cast<uint8_t>(99ull * (at + count) / total);
       }
-      camera->WriteBack();
       camera->MarkBurnt(total);
       result = 0;
     }

@@ -1,14 +1,15 @@
 // The camera a stand-in vendor library acts on: the first camera of its model in the world
-// beside the library, with its serial flash (loaded from the camera's Flash file, written
-// back whenever it changes), its StuckByte, its FailStep and the world's trace.
+// beside the library, with its non-volatile serial flash (the camera's Flash file, with its
+// StuckByte), its FailStep and the world's trace.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "world/flash_memory.h"
 #include "world/world_file.h"
 
 #if defined(_WIN32)
@@ -21,17 +22,14 @@ namespace sim {
 
 class VendorCamera {
  public:
-  // The first camera of the model; nothing when the world has none.
-  static std::optional<VendorCamera> Find(const char* model, uint32_t flashSize);
+  // The first camera of the model; nothing when the world has none. failSteps are the steps
+  // its FailStep may name; any other value is reported.
+  static std::optional<VendorCamera> Find(const char* model, uint32_t flashSize,
+                                          std::initializer_list<const char16_t*> failSteps);
 
-  uint32_t FlashSize() const { return static_cast<uint32_t>(flash_.size()); }
-  // The byte as the flash reads it: a StuckByte reads as its value whatever is programmed.
-  uint8_t Read(uint32_t address) const;
-  // NOR programming: a write can only clear bits.
-  void Program(uint32_t address, uint8_t value);
-  void Erase(uint32_t address, uint32_t count);
-  // Writes the flash back to its file when it changed since the last write-back.
-  void WriteBack();
+  // The serial flash; a stand-in call that changes it persists it before it returns.
+  FlashMemory& Flash() { return flash_; }
+  const FlashMemory& Flash() const { return flash_; }
   // Records that an image of length bytes is now burnt: from here on the camera reports
   // that image's version as its release.
   void MarkBurnt(uint32_t length);
@@ -56,9 +54,7 @@ class VendorCamera {
   std::u16string section_;
   std::u16string flashPath_;
   std::u16string tracePath_;
-  std::vector<uint8_t> flash_;
-  std::optional<std::pair<uint32_t, uint8_t>> stuck_;
-  bool changed_ = false;
+  FlashMemory flash_;
 };
 
 // The file beside a camera's Flash file that records the length of the image burnt last.

@@ -255,7 +255,7 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     if (FAILED(hr)) return hr;
     const std::wstring devicePath = path.vt == VT_BSTR && path.bstrVal != nullptr ? path.bstrVal : L"";
     VariantClear(&path);
-    const std::shared_ptr<sim::LiveWorld> world = ServerWorld();
+    const std::shared_ptr<sim::LiveWorld> world = sim::LiveWorld::Active();
     for (size_t i = 0; i < world->CameraCount(); ++i) {
       if (CameraValue(*world, i, u"DevicePath") == devicePath) {
         index_ = i;

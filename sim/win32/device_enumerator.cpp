@@ -232,7 +232,7 @@ class DeviceEnumerator : public ComObject<ICreateDevEnum> {
     if (monikers == nullptr) return E_POINTER;
     *monikers = nullptr;
     if (!IsEqualCLSID(category, CLSID_VideoInputDeviceCategory)) return S_FALSE;
-    std::shared_ptr<sim::LiveWorld> world = ServerWorld();
+    std::shared_ptr<sim::LiveWorld> world = sim::LiveWorld::Active();
     if (world->CameraCount() == 0) return S_FALSE;
     *monikers = new DeviceList(std::move(world), 0);
     return S_OK;

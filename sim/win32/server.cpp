@@ -11,7 +11,6 @@ namespace wincam {
 namespace {
 
 std::atomic<long> g_serverReferences{0};
-std::atomic<bool> g_worldLoaded{false};
 
 using Constructor = HRESULT (*)(REFIID, void**);
 
@@ -45,28 +44,11 @@ class ClassFactory : public ComObject<IClassFactory> {
   const Constructor construct_;
 };
 
-// A host may end while it still holds a camera (a leaked filter keeps the world alive, so
-// the world's own write-back never runs): every flash reaches its file when the DLL goes,
-// whether the process ends or the DLL is unloaded.
-void WriteBackFlashes() {
-  if (!g_worldLoaded) return;
-  const std::shared_ptr<sim::LiveWorld> world = sim::LiveWorld::Active();
-  for (size_t i = 0; i < world->CameraCount(); ++i) {
-    if (sim::ZelCamera* const camera = world->Zel(i)) camera->WriteBack();
-  }
-}
-
 }  // namespace
 
 void AddServerReference() { ++g_serverReferences; }
 void ReleaseServerReference() { --g_serverReferences; }
 bool ServerInUse() { return g_serverReferences != 0; }
-
-std::shared_ptr<sim::LiveWorld> ServerWorld() {
-  std::shared_ptr<sim::LiveWorld> world = sim::LiveWorld::Active();
-  g_worldLoaded = true;
-  return world;
-}
 
 std::wstring CameraValue(const sim::LiveWorld& world, size_t camera, const char16_t* key) {
   const std::u16string value = world.File().GetString(world.Camera(camera).section, key);
@@ -89,9 +71,4 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
 
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
   return wincam::ServerInUse() ? S_FALSE : S_OK;
-}
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
-  if (reason == DLL_PROCESS_DETACH) wincam::WriteBackFlashes();
-  return TRUE;
 }

@@ -4,15 +4,12 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 
 #include "camera/live_world.h"
 
 namespace wincam {
 
-// The world of simcam.ini beside this DLL, loaded on first use and kept for the process.
-std::shared_ptr<sim::LiveWorld> ServerWorld();
 // A world key of a camera as wide text.
 std::wstring CameraValue(const sim::LiveWorld& world, size_t camera, const char16_t* key);
 

@@ -1,6 +1,9 @@
 #include "world/world_file.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <set>
 
 #include "ini/profile_file.h"
 #include "text/utf16.h"
@@ -23,6 +26,15 @@ int HexDigit(char16_t c) {
   return -1;
 }
 
+// A value without its trailing comment.
+std::u16string WithoutComment(const std::u16string& value) {
+  return value.substr(0, value.find_first_of(u" \t;"));
+}
+
+bool KnownModel(const std::string& model) {
+  return model == "zel" || model == "sonix" || model == "sunplus" || model == "plain";
+}
+
 }  // namespace
 
 const WorldFile& WorldFile::Current() {
@@ -31,10 +43,15 @@ const WorldFile& WorldFile::Current() {
 }
 
 WorldFile::WorldFile(std::u16string iniPath) : iniPath_(std::move(iniPath)) {
-  const std::u16string scale = GetString(u"World", u"TimeScale");
+  const std::string scale = text::Utf16ToUtf8(WithoutComment(GetString(u"World", u"TimeScale")));
   if (!scale.empty()) {
-    const double parsed = std::strtod(text::Utf16ToUtf8(scale).c_str(), nullptr);
-    if (parsed > 0) timeScale_ = parsed;
+    char* end = nullptr;
+    const double parsed = std::strtod(scale.c_str(), &end);
+    if (parsed > 0 && *end == '\0') {
+      timeScale_ = parsed;
+    } else {
+      ReportBadValue(u"World", u"TimeScale");
+    }
   }
   for (int n = 1;; ++n) {
     const std::u16string section = u"Camera" + text::Utf8ToUtf16(std::to_string(n));
@@ -43,6 +60,7 @@ WorldFile::WorldFile(std::u16string iniPath) : iniPath_(std::move(iniPath)) {
     CameraConfig camera;
     camera.section = section;
     camera.model = LowerAscii(text::Utf16ToUtf8(model));
+    if (!KnownModel(camera.model)) ReportBadValue(section, u"Model");
     camera.devicePath = text::Utf16ToCp1252(GetString(section, u"DevicePath"));
     camera.instanceId = GetString(section, u"InstanceId");
     camera.hardwareId = GetString(section, u"HardwareId");
@@ -58,7 +76,30 @@ std::u16string WorldFile::GetString(const std::u16string& section, const std::u1
 
 std::optional<int64_t> WorldFile::GetNumber(const std::u16string& section,
                                             const std::u16string& key) const {
-  return ParseWorldNumber(GetString(section, key));
+  const std::u16string value = GetString(section, key);
+  if (value.empty()) return std::nullopt;
+  const std::optional<int64_t> number = ParseWorldNumber(value);
+  if (!number) ReportBadValue(section, key);
+  return number;
+}
+
+std::optional<std::vector<uint8_t>> WorldFile::GetBytes(const std::u16string& section,
+                                                        const std::u16string& key) const {
+  const std::u16string value = GetString(section, key);
+  if (value.empty()) return std::nullopt;
+  std::optional<std::vector<uint8_t>> bytes = ParseHexBytes(WithoutComment(value));
+  if (!bytes) ReportBadValue(section, key);
+  return bytes;
+}
+
+void WorldFile::ReportBadValue(const std::u16string& section, const std::u16string& key) const {
+  static std::mutex mutex;
+  static std::set<std::u16string> reported;
+  std::lock_guard<std::mutex> hold(mutex);
+  if (!reported.insert(iniPath_ + u"\n" + section + u"\n" + key).second) return;
+  std::fprintf(stderr, "%s: [%s] %s=%s is not a value this key takes: the default applies\n",
+               text::Utf16ToUtf8(iniPath_).c_str(), text::Utf16ToUtf8(section).c_str(),
+               text::Utf16ToUtf8(key).c_str(), text::Utf16ToUtf8(GetString(section, key)).c_str());
 }
 
 std::u16string WorldFile::ResolvePath(const std::u16string& relative) const {
@@ -69,8 +110,7 @@ std::u16string WorldFile::ResolvePath(const std::u16string& relative) const {
 }
 
 std::optional<int64_t> ParseWorldNumber(const std::u16string& textValue) {
-  // Everything after the first blank is a comment or noise.
-  std::u16string value = textValue.substr(0, textValue.find_first_of(u" \t;"));
+  std::u16string value = WithoutComment(textValue);
   bool negative = false;
   if (!value.empty() && value[0] == u'-') {
     negative = true;

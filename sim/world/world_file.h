@@ -32,8 +32,16 @@ class WorldFile {
 
   std::u16string GetString(const std::u16string& section, const std::u16string& key,
                            const std::u16string& defaultValue = {}) const;
-  // Decimal or 0x-prefixed hexadecimal, optionally negative; nothing when absent or malformed.
+  // Decimal or 0x-prefixed hexadecimal, optionally negative; nothing when absent. A malformed
+  // value is reported and counts as absent.
   std::optional<int64_t> GetNumber(const std::u16string& section, const std::u16string& key) const;
+  // Hexadecimal digits without separators; nothing when absent. A malformed value is reported
+  // and counts as absent.
+  std::optional<std::vector<uint8_t>> GetBytes(const std::u16string& section,
+                                               const std::u16string& key) const;
+  // Tells on standard error that the key's value is not one the key takes: a mistake in the
+  // world file must not pass for the default. Once per process for each file, section and key.
+  void ReportBadValue(const std::u16string& section, const std::u16string& key) const;
   // A path from the file, relative to the file's own folder; empty stays empty.
   std::u16string ResolvePath(const std::u16string& relative) const;
 
@@ -43,7 +51,8 @@ class WorldFile {
   std::vector<CameraConfig> cameras_;
 };
 
-// Parses a number written in the world file's notation.
+// Parses a number written in the world file's notation; what follows a blank or ';' is a
+// comment.
 std::optional<int64_t> ParseWorldNumber(const std::u16string& textValue);
 // Parses hexadecimal digits without separators; nothing on an odd count or a bad digit.
 std::optional<std::vector<uint8_t>> ParseHexBytes(const std::u16string& textValue);

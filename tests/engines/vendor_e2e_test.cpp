@@ -100,6 +100,23 @@ TEST_F(VendorEndToEndTest, SonixFailuresEndWithCodeFiveAndTheirLogLine) {
   }
 }
 
+TEST_F(VendorEndToEndTest, UnknownFailStepIsReportedOnStandardErrorAndFailsNothing) {
+#if defined(_WIN32)
+  const std::string run = "ostrel.exe -s >NUL 2>stderr.txt <NUL";
+#else
+  const std::string run = "./ostrel -s >/dev/null 2>stderr.txt </dev/null";
+#endif
+  for (const Vendor* vendor : {&kSonix, &kSunplus}) {
+    SCOPED_TRACE(vendor->model);
+    Setup(*vendor, "0107", "FailStep=bogus\r\n");
+    EXPECT_EQ(dir.Shell(run), 0);
+    const std::string report = dir.ReadFile(u"stderr.txt");
+    EXPECT_NE(report.find("[Camera1] FailStep=bogus is not a value this key takes"),
+              std::string::npos)
+        << report;
+  }
+}
+
 TEST_F(VendorEndToEndTest, MissingLibraryEndsAsDllMissing) {
   const struct {
     const Vendor* vendor;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "camera/status_words.h"
@@ -141,14 +142,12 @@ TEST_F(ZelCameraTest, PolledEraseReportsBusyForTheConfiguredQueries) {
     busy.push_back(reply[1]);
   }
   EXPECT_EQ(busy, (std::vector<int>{1, 1, 0}));
-  camera_->WriteBack();
   EXPECT_EQ(dir_.ReadFile(u"camera.flash"), std::string(0x20000, '\xFF'));
 }
 
 TEST_F(ZelCameraTest, SectorEraseClearsOneSector) {
   Load("", std::string(0x3000, '\0'));
   ASSERT_EQ(Set(0, 3, Bytes({0x80, 0x34, 0x12, 0x00, 0x00})), kStatusOk);
-  camera_->WriteBack();
   const std::string flash = dir_.ReadFile(u"camera.flash");
   EXPECT_EQ(flash[0x0FFF], '\0');
   EXPECT_EQ(flash[0x1000], '\xFF');
@@ -293,6 +292,33 @@ TEST_F(ZelCameraTest, FaultKeys) {
   EXPECT_EQ(Get(0, 8, reply), kStatusOk);
   EXPECT_EQ(Get(0, 8, reply), kStatusDisconnected);
   EXPECT_EQ(Probe(0, 8, length), kStatusDisconnected);
+}
+
+TEST_F(ZelCameraTest, MalformedValuesAreReportedOnceEachAndTheDefaultApplies) {
+  dir_.WriteFile(u"simcam.ini",
+                 "[World]\nTimeScale=fast\n"
+                 "[Camera1]\nModel=zel\nDevicePath=usb#vid_0408&pid_2040\nUnplugAfter=12x\n"
+                 "Fail0.5=oops\nStuckByte=0x10\nEncoderRecord=abc\nChipId=0x0A020801 ; variant A\n"
+                 "[Camera2]\nModel=webcam\n");
+  ::testing::internal::CaptureStderr();
+  for (int load = 0; load < 2; ++load) {
+    world_ = std::make_unique<WorldFile>(dir_.File(u"simcam.ini"));
+    trace_ = std::make_unique<TraceLog>(dir_.File(u"trace.log"));
+    camera_ = std::make_unique<ZelCamera>(*world_, world_->Cameras()[0], *trace_);
+  }
+  const std::string report = ::testing::internal::GetCapturedStderr();
+  const std::string bad[] = {"[World] TimeScale=fast",     "[Camera1] UnplugAfter=12x",
+                             "[Camera1] Fail0.5=oops",     "[Camera1] StuckByte=0x10",
+                             "[Camera1] EncoderRecord=abc", "[Camera2] Model=webcam"};
+  for (const std::string& value : bad) {
+    const size_t first = report.find(value + " is not a value this key takes");
+    EXPECT_NE(first, std::string::npos) << value;
+    EXPECT_EQ(report.find(value, first + 1), std::string::npos) << value << " twice";
+  }
+  EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), static_cast<std::ptrdiff_t>(std::size(bad)));
+  EXPECT_EQ(world_->TimeScale(), 1.0);
+  // UnplugAfter fell back to never, Fail0.5 to no fault.
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(Set(0, 5, Bytes({1, 0})), kStatusOk);
 }
 
 }  // namespace
