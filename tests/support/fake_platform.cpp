@@ -1,8 +1,10 @@
 #include "fake_platform.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "fs/file_io.h"
 #include "ini/profile_file.h"
@@ -135,7 +137,10 @@ void FakePlatform::JoinThreads() {
 void FakePlatform::SleepMs(uint32_t milliseconds) {
   nowMs += milliseconds;
   if (onSleep) onSleep();
-  std::this_thread::yield();
+  // A thousandth of the fake time passes for real: a loop that waits for another thread (the
+  // supervision's burn time limit) must let that thread run, also on a loaded machine, where a
+  // mere yield let the limit pass before the engine had started.
+  std::this_thread::sleep_for(std::chrono::microseconds(milliseconds));
 }
 
 uint32_t FakePlatform::GetProfileSectionNames(const std::u16string& path, char16_t* buffer,
