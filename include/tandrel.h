@@ -223,7 +223,15 @@ TANDREL_API int pfn_UVC_SetManufactureStringToFW(unsigned char* image, int reser
 /* Erases the flash and checks it: 0 fully erased, 1 not. */
 TANDREL_API int pfn_UVC_EEPROMErase(void);
 /* Writes image at address and verifies: 0 success, 1 verify mismatch, else the write's
- * code. */
+ * code; ZEL_E_INVALID_ARG, before any traffic, for a null image or a range outside the flash.
+ * Write order (each part written, then read back and compared, before the next is written):
+ * the flash below the 256-byte page that holds the stored device descriptor (0x4000-0x40FF),
+ * the flash above it, that page except its packet 0x401A-0x4033 that carries the descriptor
+ * at 0x4020, and that packet last. A download that fails or is cut off before the end leaves
+ * the descriptor erased, so the camera reports the release of its hardware id and the next
+ * update writes it again. A complete download from address 0 sends the packets of one write
+ * of the whole image and leaves the same flash bytes; only the packets' order and the address
+ * commands between the parts differ. */
 TANDREL_API int pfn_EEPROM_DownLoad2(int reserved, int address, const unsigned char* image,
                                      int length);
 /* Restarts the chip: 0 done, 31 failed. */

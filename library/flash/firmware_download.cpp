@@ -1,9 +1,11 @@
 // The download exports the updater looks up by name: manufacturer name, erase with check,
 // name carried into an image, write with verify, chip reset.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "flash/flash_layout.h"
 #include "flash/string_descriptors.h"
 #include "tandrel.h"
 #include "text/utf16.h"
@@ -12,7 +14,6 @@
 namespace tandrel {
 namespace {
 
-constexpr int kFlashBytes = 0x20000;
 constexpr int kManufacturerIndex = 0x402E;
 constexpr int kSerialNumberIndex = 0x4030;
 constexpr int kManufacturerSlot = 3;
@@ -22,6 +23,35 @@ constexpr int kSpiConfigWord = 16;
 void PrepareFlashInterface() {
   ZelSetPll();
   ZelFlashSetSpiConfig(kSpiConfigWord, 0);
+}
+
+// Flash addresses from begin up to, not including, end.
+struct FlashSpan {
+  int begin;
+  int end;
+};
+
+// The download's write order. The stored device descriptor goes last, its page just before it:
+// until all else is written and verified the descriptor stays erased, so a camera left by a
+// failed or interrupted download reports the release of its hardware id, and the next run
+// updates it again. The spans follow the packet grid, so the packets are those of one write.
+constexpr FlashSpan kWriteOrder[] = {
+    {0, kDeviceDescriptorPage},
+    {kDeviceDescriptorPage + kPageBytes, kFlashBytes},
+    {kDeviceDescriptorPage, kDescriptorPacketBegin},
+    {kDescriptorPacketEnd, kDeviceDescriptorPage + kPageBytes},
+    {kDescriptorPacketBegin, kDescriptorPacketEnd},
+};
+
+// Writes one span of the image and reads it back: 0, 1 when the flash differs from the image,
+// or the write's code. A read-back that failed verifies nothing: the first failure is returned.
+int WriteAndVerify(FlashSpan span, const unsigned char* data, unsigned char* readBack) {
+  const int length = span.end - span.begin;
+  const int written = ZelFlashWrite(span.begin, data, length);
+  const int read = ZelFlashRead(span.begin, readBack, length);
+  if (read != ZEL_OK) return written != ZEL_OK ? written : read;
+  if (std::memcmp(readBack, data, static_cast<size_t>(length)) != 0) return 1;
+  return written;
 }
 
 }  // namespace
@@ -76,15 +106,16 @@ extern "C" TANDREL_API int pfn_UVC_EEPROMErase(void) {
 
 extern "C" TANDREL_API int pfn_EEPROM_DownLoad2(int /*reserved*/, int address,
                                                 const unsigned char* image, int length) {
-  if (image == nullptr || length < 0) return ZEL_E_INVALID_ARG;
+  if (image == nullptr || !RangeFits(address, length)) return ZEL_E_INVALID_ARG;
   PrepareFlashInterface();
-  const int written = ZelFlashWrite(address, image, length);
   const auto readBack = std::make_unique<unsigned char[]>(kFlashBytes);
-  const int read = ZelFlashRead(address, readBack.get(), length);
-  // A read-back that failed verifies nothing: the download fails with the first failure.
-  if (read != ZEL_OK) return written != ZEL_OK ? written : read;
-  if (std::memcmp(readBack.get(), image, static_cast<size_t>(length)) != 0) return 1;
-  return written;
+  for (const FlashSpan& whole : kWriteOrder) {
+    const FlashSpan span{std::max(whole.begin, address), std::min(whole.end, address + length)};
+    if (span.end <= span.begin) continue;
+    const int result = WriteAndVerify(span, image + (span.begin - address), readBack.get());
+    if (result != ZEL_OK) return result;
+  }
+  return ZEL_OK;
 }
 
 extern "C" TANDREL_API int pfn_UVC_ResetIC(void) { return ZelReset() != ZEL_OK ? 31 : 0; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "flash/chip_variant.h"
+#include "flash/flash_layout.h"
 #include "tandrel.h"
 #include "transport/call_frame.h"
 #include "transport/library_lock.h"
@@ -11,9 +12,6 @@ namespace tandrel {
 namespace {
 
 constexpr XuControl kFlashControl{0, 3};
-constexpr int kFlashBytes = 0x20000;
-constexpr int kPageBytes = 256;
-constexpr int kPacketBytes = 26;
 
 constexpr uint8_t kEraseOlder = 0x60;
 constexpr uint8_t kEraseWithStatus = 0xE0;
@@ -27,10 +25,6 @@ constexpr uint8_t kSpiConfig = 0xA0;
 // Firmware from this system-information version on reports the progress of a chip erase.
 constexpr uint16_t kPolledEraseFirmware = 0x0600;
 constexpr int64_t kEraseLimitSeconds = 2;
-
-bool RangeFits(int address, int length) {
-  return address >= 0 && length >= 0 && static_cast<int64_t>(address) + length <= kFlashBytes;
-}
 
 XuPayload AddressCommand(uint8_t command, int address) {
   XuPayload payload{};

@@ -91,16 +91,34 @@ TEST_F(ZelEndToEndTest, WindowedRunShowsTheUpdateAndLogsItsEnd) {
 
 TEST_F(ZelEndToEndTest, VerifyMismatchFailsTheUpdate) {
   UseCameraKeys("StuckByte=0x8000:0x5a\r\n");
-  const std::string flash = dir.ReadFile(u"camera1.flash");
   EXPECT_EQ(Run(), 5);
   EXPECT_EQ(LogAfterBanner(), kReady);
-  // The failed download stays in the flash, its 0107 descriptor included, so the camera would
-  // now report 0107: the windowed run gets a 0105 camera again.
-  dir.WriteFile(u"camera1.flash", flash);
+  // The download stopped before the packet of the device descriptor: it stays erased, so the
+  // camera reports the 0105 of its hardware id and the windowed run tries again.
+  EXPECT_EQ(dir.ReadFile(u"camera1.flash").substr(0x401A, 26), std::string(26, '\xFF'));
   EXPECT_EQ(Run(false), 5);
   const std::string log = dir.ReadFile(u"bin/Ostrel_sp.log");
   EXPECT_TRUE(EndsWith(log, Utf16Le({u"**Update fail!\r\n"})));
   EXPECT_NE(dir.ReadFile(u"dialog.log").find("TEXT 1005 Please re-open me!\n"), std::string::npos);
+}
+
+TEST_F(ZelEndToEndTest, UnplugInTheWritePhaseThenTheNextRunCompletes) {
+  UseCameraKeys("UnplugAfter=12000\r\n");
+  EXPECT_EQ(Run(), 5);
+  const std::string halfWritten = dir.ReadFile(u"camera1.flash");
+  const std::string image = dir.ReadFile(u"bin/zel.bin");
+  EXPECT_EQ(halfWritten.substr(0, 0x4000), image.substr(0, 0x4000));
+  EXPECT_EQ(halfWritten.substr(0x4000, 0x100), std::string(0x100, '\xFF'));
+
+  UseCameraKeys("");  // plugged in again: the camera reports the 0105 of its hardware id
+  EXPECT_EQ(Run(), 0);
+  EXPECT_TRUE(EndsWith(dir.ReadFile(u"bin/Ostrel_sp.log"), kReady));
+  // The camera's own name went with the erase before the unplug. What is read now through the
+  // erased descriptor's index 0xFF is 31 characters the code page cannot show.
+  EXPECT_TRUE(dir.ReadFile(u"camera1.flash") == WithManufacturer(image, std::string(31, '?')));
+  EXPECT_EQ(Run(), 0);
+  EXPECT_TRUE(EndsWith(dir.ReadFile(u"bin/Ostrel_sp.log"),
+                       Utf16Le({u"**FW version is the same, skip update!\r\n"})));
 }
 
 // Three ZEL cameras; only the second has a product id of pid.ini, so the library's own choice

@@ -2,7 +2,10 @@
 // through the library alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,10 @@ class IdentityTest : public SimWorldTest {
  protected:
   // A camera whose flash holds the image.
   void UseFlash(const std::vector<uint8_t>& flash, const std::string& extraKeys = "") {
+    // A world in use writes its changed flash back when it goes: it goes before the file is
+    // written, so its bytes cannot land over the new ones.
+    ZelClearDeviceHandle();
+    sim::LiveWorld::Activate(dir_.File(u"absent.ini"));
     dir_.WriteFile(u"camera1.flash", Bytes(flash));
     UseWorld(CameraSection(1, kZelPath, "Flash=camera1.flash\n" + extraKeys));
   }
@@ -210,6 +217,154 @@ TEST_F(DownloadTest, DifferenceInTheLastByteFailsTheVerify) {
   UseFlash(std::vector<uint8_t>(0x20000, 0xFF), keys);
   EXPECT_EQ(pfn_EEPROM_DownLoad2(1, 0, image.data(), static_cast<int>(image.size())), 1);
   EXPECT_EQ(pfn_EEPROM_DownLoad2(1, 0x10000, image.data(), 0x10001), ZEL_E_INVALID_ARG);
+}
+
+// One flash command of a download as the camera saw it: a write or read address command
+// ('W', 'R') with its address, or a write-data packet ('D') with its bytes.
+struct FlashCommand {
+  char kind;
+  int address;
+  std::vector<uint8_t> data;
+};
+
+std::vector<FlashCommand> FlashCommands(const std::vector<std::string>& trace) {
+  const std::string prefix = "SET 0 3 64 ";
+  std::vector<FlashCommand> commands;
+  for (const std::string& line : trace) {
+    if (line.rfind(prefix, 0) != 0) continue;
+    std::vector<uint8_t> payload;
+    for (size_t i = prefix.size(); i + 1 < prefix.size() + 128; i += 2) {
+      payload.push_back(static_cast<uint8_t>(std::stoi(line.substr(i, 2), nullptr, 16)));
+    }
+    const int address = payload[1] | payload[2] << 8 | payload[3] << 16 | payload[4] << 24;
+    if (payload[0] == 0x00) commands.push_back({'W', address, {}});
+    if (payload[0] == 0x5A) commands.push_back({'R', address, {}});
+    if (payload[0] > 0x20 && payload[0] <= 0x3A) {
+      commands.push_back({'D', 0, {payload.begin() + 1, payload.begin() + 1 + (payload[0] - 0x20)}});
+    }
+  }
+  return commands;
+}
+
+// The descriptor's page goes after everything else and the packet carrying the descriptor
+// last, each part read back before the next; the packets are those of one whole write.
+TEST_F(DownloadTest, DescriptorPacketIsWrittenLastAndTheFlashEqualsTheImage) {
+  const auto image = MakeZelImage({});
+  UseFlash(std::vector<uint8_t>(0x20000, 0xFF));
+  ASSERT_EQ(pfn_EEPROM_DownLoad2(1, 0, image.data(), static_cast<int>(image.size())), 0);
+
+  std::vector<std::pair<char, int>> addresses;
+  std::vector<uint8_t> rebuilt(0x20000, 0xFF);
+  std::vector<int> timesWritten(0x20000, 0);
+  int next = 0;
+  int packets = 0;
+  int lastPacket = -1;
+  for (const FlashCommand& command : FlashCommands(Trace())) {
+    if (command.kind != 'D') {
+      addresses.emplace_back(command.kind, command.address);
+      if (command.kind == 'W') next = command.address;
+      continue;
+    }
+    const int n = static_cast<int>(command.data.size());
+    EXPECT_LE(next % 256 + n, 256) << "packet at " << next << " crosses its page";
+    // A full page goes as nine packets of 26 bytes and one of 22, on the page's own grid.
+    EXPECT_EQ(n, std::min(26, 256 - next % 256)) << next;
+    for (int i = 0; i < n; ++i) {
+      rebuilt[next + i] = command.data[i];
+      ++timesWritten[next + i];
+    }
+    lastPacket = next;
+    next += n;
+    ++packets;
+  }
+  EXPECT_EQ(addresses, (std::vector<std::pair<char, int>>{{'W', 0},
+                                                            {'R', 0},
+                                                            {'W', 0x4100},
+                                                            {'R', 0x4100},
+                                                            {'W', 0x4000},
+                                                            {'R', 0x4000},
+                                                            {'W', 0x4034},
+                                                            {'R', 0x4034},
+                                                            {'W', 0x401A},
+                                                            {'R', 0x401A}}));
+  EXPECT_EQ(packets, 512 * 10);
+  EXPECT_EQ(lastPacket, 0x401A);
+  EXPECT_TRUE(rebuilt == image);
+  EXPECT_TRUE(std::all_of(timesWritten.begin(), timesWritten.end(), [](int n) { return n == 1; }));
+  std::vector<uint8_t> flash(0x20000);
+  ASSERT_EQ(ZelFlashRead(0, flash.data(), 0x20000), ZEL_OK);
+  EXPECT_TRUE(flash == image);
+}
+
+// A download cut off or failing anywhere before its last packet leaves the descriptor erased:
+// the camera then reports the release of its hardware id, and the next update completes.
+TEST_F(DownloadTest, InterruptedDownloadLeavesTheDescriptorErasedAndTheNextUpdateCompletes) {
+  const auto image = MakeZelImage({});
+  const std::vector<uint8_t> erased(0x20000, 0xFF);
+  // Where the parts start in the request count of an undisturbed download.
+  UseFlash(erased);
+  const size_t before = Trace().size();
+  ASSERT_EQ(pfn_EEPROM_DownLoad2(1, 0, image.data(), static_cast<int>(image.size())), 0);
+  std::vector<std::string> trace = Trace();
+  trace.erase(trace.begin(), trace.begin() + static_cast<long>(before));
+  const auto startOf = [&](const std::string& addressCommand) {
+    const auto found = std::find_if(trace.begin(), trace.end(), [&](const std::string& line) {
+      return line.rfind("SET 0 3 64 " + addressCommand, 0) == 0;
+    });
+    EXPECT_NE(found, trace.end()) << addressCommand;
+    return std::to_string(found - trace.begin());
+  };
+  const std::string upper = startOf("0000410000");
+  const std::string page = startOf("0000400000");
+  const std::string descriptorPacket = startOf("001a400000");
+  const int descriptorData = std::stoi(descriptorPacket) + 1;
+
+  // A byte that reads back other than the image's.
+  const auto stuck = [&](int address) {
+    char keys[40];
+    std::snprintf(keys, sizeof keys, "StuckByte=0x%x:0x%02x", address, image[address] ^ 0xFF);
+    return std::string(keys);
+  };
+  const struct {
+    std::string keys;
+    std::optional<int> result;  // none: any failure
+  } cases[] = {
+      {"UnplugAfter=1", std::nullopt},
+      {"UnplugAfter=2000", std::nullopt},
+      {"UnplugAfter=" + upper, std::nullopt},
+      {"UnplugAfter=" + std::to_string(std::stoi(upper) + 6000), std::nullopt},
+      {"UnplugAfter=" + page, std::nullopt},
+      {"UnplugAfter=" + descriptorPacket, std::nullopt},
+      {"UnplugAfter=" + std::to_string(descriptorData), std::nullopt},
+      {"FailGet0.3=0x8007001f", std::nullopt},
+      {stuck(0), 1},
+      {stuck(0x1FFFF), 1},
+      {stuck(0x4000), 1},
+      {stuck(0x40FF), 1},
+  };
+  for (const auto& c : cases) {
+    UseFlash(erased, c.keys);
+    const int result = pfn_EEPROM_DownLoad2(1, 0, image.data(), static_cast<int>(image.size()));
+    if (c.result) {
+      EXPECT_EQ(result, *c.result) << c.keys;
+    } else {
+      EXPECT_NE(result, 0) << c.keys;
+    }
+    sim::LiveWorld::Active()->Zel(0)->WriteBack();
+    const std::string left = dir_.ReadFile(u"camera1.flash");
+    EXPECT_EQ(left.substr(0x401A, 26), std::string(26, '\xFF')) << c.keys;
+
+    // Plugged in again: no release of its own, so the host sees the hardware id's.
+    UseFlash(std::vector<uint8_t>(left.begin(), left.end()));
+    EXPECT_EQ(sim::LiveWorld::Active()->Zel(0)->Release(), std::nullopt) << c.keys;
+    ASSERT_EQ(pfn_UVC_EEPROMErase(), 0) << c.keys;
+    ASSERT_EQ(pfn_EEPROM_DownLoad2(1, 0, image.data(), static_cast<int>(image.size())), 0) << c.keys;
+    ASSERT_EQ(pfn_UVC_ResetIC(), 0) << c.keys;
+    EXPECT_EQ(sim::LiveWorld::Active()->Zel(0)->Release(), 0x0107) << c.keys;
+    std::vector<uint8_t> flash(0x20000);
+    ASSERT_EQ(ZelFlashRead(0, flash.data(), 0x20000), ZEL_OK);
+    EXPECT_TRUE(flash == image) << c.keys;
+  }
 }
 
 TEST_F(DownloadTest, WholeUpdateThroughTheLibraryAlone) {
