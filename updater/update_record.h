@@ -130,6 +130,8 @@ class CVarnelCameraDlg {
   void ShowIdentity();
   // Reads the single image into m_pImage; false (reported) when it cannot be used.
   bool LoadSingleImage();
+  // Reports an image that cannot be loaded or used; returns false.
+  bool RefuseImage();
   // Starts the chip vendor's engine and, windowed, its supervision.
   void StartEngine();
 
