@@ -97,6 +97,19 @@ TEST_F(UpdateStepTest, ZelImageEndingWithItsDeviceDescriptorStartsTheEngine) {
                           u"Start update!\r\n"}));
 }
 
+#ifndef _WIN32
+// Neither blocks the run: a FIFO without a writer, a device that never ends.
+TEST_F(UpdateStepTest, FifoImageIsRefusedWithCodeThree) {
+  dir.MakeFifo(u"bin/fw.bin");
+  ExpectLoadRefused(std::nullopt);
+}
+
+TEST_F(UpdateStepTest, ImageLinkedToDevZeroIsRefusedWithCodeThree) {
+  dir.MakeLink(u"bin/fw.bin", "/dev/zero");
+  ExpectLoadRefused(std::nullopt);
+}
+#endif
+
 TEST_F(UpdateStepTest, ImageOfExactlyTheBufferSizeIsLoaded) {
   Camera("4");
   WriteBinFile(u"fw.bin", ZelImage("0105", 0x20000));
