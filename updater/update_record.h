@@ -45,6 +45,9 @@ class CVarnelCameraDlg {
 
   // Configuration: pid.ini's product-id list into m_nPidCount and m_pPidList.
   void ReadPidList();
+  // True when a configuration file may be read: missing, or a regular file within the
+  // profile size limit. Anything else is logged and read as if it were empty.
+  bool ConfigFileUsable(const std::u16string& path);
   // The firmware of the index-th pid.ini section: 0 on success, 1 on failure.
   int SelectFirmware(int index);
   // Part n (1 to 4) of a per-part firmware: 1 when it counts as found, 0 when skipped.
@@ -130,6 +133,8 @@ class CVarnelCameraDlg {
   void ShowIdentity();
   // Reads the single image into m_pImage; false (reported) when it cannot be used.
   bool LoadSingleImage();
+  // Reports an image that cannot be loaded or used; returns false.
+  bool RefuseImage();
   // Starts the chip vendor's engine and, windowed, its supervision.
   void StartEngine();
 

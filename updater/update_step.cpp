@@ -4,6 +4,7 @@
 #include "image_version.h"
 #include "update_record.h"
 #include "wide_format.h"
+#include "zel_image.h"
 
 namespace ostrel {
 
@@ -13,20 +14,27 @@ bool CVarnelCameraDlg::LoadSingleImage() {
   const std::optional<uint64_t> size =
       m_hImageFile ? m_hImageFile->Size() : std::optional<uint64_t>();
   // An image larger than its buffer is refused like a missing one, never read past it.
-  if (!size || *size == 0 || *size > kImageBufferBytes) {
-    m_hImageFile.reset();
-    WriteLog(u"load fail!\r\n");
-    SetStatus(FormatWide(u"No file[%s]!", {m_szBinName}));
-    ShowStateBitmap(kBmpFailure);
-    g_nExitCode = kOutcomeLoadFailed;
-    g_bEngineRunning = 0;
-    return false;
-  }
+  if (!size || *size == 0 || *size > kImageBufferBytes) return RefuseImage();
   m_nImageSize = static_cast<int32_t>(*size);
   m_nBytesRead = m_hImageFile->Read(m_pImage.get(), static_cast<uint32_t>(*size));
-  WriteLog(u"load ok.\r\n");
   m_hImageFile.reset();
+  // A ZEL image without its device descriptor is no firmware: refused before the engine
+  // erases anything, since burning it would leave a camera that cannot enumerate.
+  if (m_nChipVendor == kZelVendor && !HasZelDeviceDescriptor(m_pImage.get(), m_nBytesRead)) {
+    return RefuseImage();
+  }
+  WriteLog(u"load ok.\r\n");
   return true;
+}
+
+bool CVarnelCameraDlg::RefuseImage() {
+  m_hImageFile.reset();
+  WriteLog(u"load fail!\r\n");
+  SetStatus(FormatWide(u"No file[%s]!", {m_szBinName}));
+  ShowStateBitmap(kBmpFailure);
+  g_nExitCode = kOutcomeLoadFailed;
+  g_bEngineRunning = 0;
+  return false;
 }
 
 void CVarnelCameraDlg::StartUpdate() {

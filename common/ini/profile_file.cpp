@@ -26,7 +26,7 @@ std::u16string_view Trim(std::u16string_view s) {
 }
 
 std::optional<Document> Load(const std::u16string& path) {
-  const auto bytes = fs::ReadWholeFile(path);
+  const auto bytes = fs::ReadWholeFile(path, kMaxFileBytes);
   if (!bytes) return std::nullopt;
   Document doc;
   std::u16string content;
@@ -180,7 +180,9 @@ std::u16string GetString(const std::u16string& path, std::u16string_view section
 
 bool WriteString(const std::u16string& path, std::u16string_view section, std::u16string_view key,
                  std::u16string_view value) {
-  Document doc = Load(path).value_or(Document{});
+  std::optional<Document> loaded = Load(path);
+  if (!loaded && fs::Inspect(path).kind != fs::FileKind::Missing) return false;
+  Document doc = std::move(loaded).value_or(Document{});
   std::u16string_view kept = value;
   while (!kept.empty() && IsBlank(kept.front())) kept.remove_prefix(1);
   const std::u16string newLine = std::u16string(Trim(key)) + u"=" + std::u16string(kept);

@@ -125,6 +125,47 @@ TEST(WriteString, FolderThatDoesNotExistFails) {
   EXPECT_FALSE(profile::WriteString(dir.File(u"no/such/t.ini"), u"S", u"K", u"v"));
 }
 
+// A profile file that is not a regular file of at most the limit reads as empty and is never
+// replaced by a write.
+TEST(ProfileFile, FileThatCannotBeReadIsEmptyAndLeftAlone) {
+  ScratchDir dir;
+  const auto padded = [](size_t size) {
+    const std::string start = "[S]\r\nK=v\r\n;";
+    return start + std::string(size - start.size(), 'x');
+  };
+  dir.WriteFile(u"limit.ini", padded(profile::kMaxFileBytes));
+  dir.WriteFile(u"over.ini", padded(profile::kMaxFileBytes + 1));
+  dir.MakeFolder(u"folder.ini");
+#ifndef _WIN32
+  dir.MakeFifo(u"fifo.ini");
+  dir.MakeLink(u"zero.ini", "/dev/zero");
+#endif
+  const struct {
+    const char16_t* name;
+    bool readable;
+  } cases[] = {
+      {u"limit.ini", true},
+      {u"over.ini", false},
+      {u"folder.ini", false},
+#ifndef _WIN32
+      {u"fifo.ini", false},
+      {u"zero.ini", false},
+#endif
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(text::Utf16ToUtf8(c.name));
+    const std::u16string path = dir.File(c.name);
+    char16_t names[8] = {u'#'};
+    EXPECT_EQ(profile::GetSectionNames(path, names, 8), c.readable ? 2u : 0u);  // "S" and its NUL
+    EXPECT_EQ(profile::GetString(path, u"S", u"K", u"default"), c.readable ? u"v" : u"default");
+    const std::string before = dir.ReadFile(c.name);
+    EXPECT_EQ(profile::WriteString(path, u"S", u"K", u"w"), c.readable);
+    if (!c.readable) {
+      EXPECT_EQ(dir.ReadFile(c.name), before);
+    }
+  }
+}
+
 #ifdef _WIN32
 // On Windows the system's own profile functions are the reference for the rules above.
 TEST(SectionNames, AgreesWithTheSystemFunctionForEverySize) {

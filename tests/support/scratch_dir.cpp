@@ -5,6 +5,11 @@
 #include <random>
 
 #include "fs/file_io.h"
+#include "text/utf16.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace ostrel::testing {
 namespace {
@@ -49,5 +54,15 @@ std::string ScratchDir::ReadFile(const std::u16string& relative) const {
 bool ScratchDir::Exists(const std::u16string& relative) const {
   return std::filesystem::exists(NativePath(File(relative)));
 }
+
+#ifndef _WIN32
+void ScratchDir::MakeFifo(const std::u16string& relative) const {
+  mkfifo(text::Utf16ToUtf8(File(relative)).c_str(), 0600);
+}
+
+void ScratchDir::MakeLink(const std::u16string& relative, const std::string& target) const {
+  std::filesystem::create_symlink(target, NativePath(File(relative)));
+}
+#endif
 
 }  // namespace ostrel::testing

@@ -19,6 +19,11 @@ class ScratchDir {
   void WriteFile(const std::u16string& relative, const std::string& bytes) const;
   std::string ReadFile(const std::u16string& relative) const;
   bool Exists(const std::u16string& relative) const;
+#ifndef _WIN32
+  // Files that are not regular, for the tests of readers that must refuse them.
+  void MakeFifo(const std::u16string& relative) const;
+  void MakeLink(const std::u16string& relative, const std::string& target) const;
+#endif
 
  private:
   std::u16string path_;

@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "config_rules.h"
+#include "fs/file_io.h"
+#include "ini/profile_file.h"
 #include "updater_fixture.h"
 
 namespace ostrel {
@@ -11,6 +13,7 @@ namespace {
 
 using testing::LogOf;
 using testing::UsbCamera;
+using testing::Utf16Le;
 
 class ConfigurationTest : public testing::UpdaterTest {
  protected:
@@ -160,6 +163,85 @@ TEST_F(ConfigurationTest, WriteBackSavesVendorAndInSingleImageModeTheName) {
   record.WriteBackSettings();
   EXPECT_EQ(dir.ReadFile(u"bin/Ostrel_sp.ini"), "[SETTING]\r\nCHIP=4\r\nBIN=fw.bin\r\n");
 }
+
+// What may stand where a configuration file is expected and must not be read: each is
+// logged and read as an empty file, and the settings file is not replaced.
+enum class Unreadable { OverTheLimit, Folder, Fifo, DevZero };
+
+class UnreadableConfigTest : public ConfigurationTest,
+                             public ::testing::WithParamInterface<Unreadable> {
+ protected:
+  void Make(const std::u16string& relative) const {
+    switch (GetParam()) {
+      case Unreadable::OverTheLimit: {
+        // Both files' sections, so that reading it at all would show.
+        const std::string start =
+            "[PID_2040]\r\nCHIP=3\r\nBIN=fw.bin\r\n[SETTING]\r\nCHIP=3\r\nBIN=fw.bin\r\n;";
+        dir.WriteFile(relative, start + std::string(profile::kMaxFileBytes + 1 - start.size(), 'x'));
+        break;
+      }
+      case Unreadable::Folder:
+        dir.MakeFolder(relative);
+        break;
+#ifndef _WIN32
+      case Unreadable::Fifo:
+        dir.MakeFifo(relative);
+        break;
+      case Unreadable::DevZero:
+        dir.MakeLink(relative, "/dev/zero");
+        break;
+#else
+      default:
+        break;
+#endif
+    }
+  }
+  bool LogHasIgnored(const std::u16string& relative) const {
+    const std::string line = Utf16Le(u"Config file[" + dir.File(relative) +
+                                     u"] is not a regular file of at most 1 MiB, ignored.\r\n");
+    return Log().find(line) != std::string::npos;
+  }
+};
+
+TEST_P(UnreadableConfigTest, PidIniGivesNoPids) {
+  Make(u"pid.ini");
+  InitSilent();
+  EXPECT_EQ(record.m_nPidCount, 0);
+  EXPECT_EQ(g_nExitCode, kOutcomeNoFirmware);
+  EXPECT_TRUE(LogHasIgnored(u"pid.ini"));
+}
+
+TEST_P(UnreadableConfigTest, SettingsFileIsNeitherReadNorReplaced) {
+  WritePidIni({"[PID_2040]", "CHIP=3", "BIN=fw.bin"});
+  Make(u"bin/Ostrel_sp.ini");
+  const fs::FileInfo before = fs::Inspect(dir.File(u"bin/Ostrel_sp.ini"));
+  InitSilent();
+  record.ReadBootRomSettings();
+  EXPECT_EQ(record.m_nChipVendor, 0);
+  EXPECT_EQ(std::u16string(record.m_szBinName), u"");
+  record.WriteBackSettings();
+  const fs::FileInfo after = fs::Inspect(dir.File(u"bin/Ostrel_sp.ini"));
+  EXPECT_EQ(after.kind, before.kind);
+  EXPECT_EQ(after.size, before.size);
+  EXPECT_TRUE(LogHasIgnored(u"bin/Ostrel_sp.ini"));
+}
+
+constexpr Unreadable kUnreadableKinds[] = {
+    Unreadable::OverTheLimit,
+    Unreadable::Folder,
+#ifndef _WIN32
+    Unreadable::Fifo,
+    Unreadable::DevZero,
+#endif
+};
+
+std::string UnreadableName(const ::testing::TestParamInfo<Unreadable>& info) {
+  static const char* const kNames[] = {"OverTheLimit", "Folder", "Fifo", "DevZero"};
+  return kNames[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Configuration, UnreadableConfigTest, ::testing::ValuesIn(kUnreadableKinds),
+                         UnreadableName);
 
 }  // namespace
 }  // namespace ostrel

@@ -102,10 +102,10 @@ TEST_F(EndToEndTest, ZelCameraWhoseFlashHoldsTheImageVersionIsUpToDate) {
   dir.WriteFile(u"pid.ini", "[PID_2040]\r\nCHIP=4\r\nBIN=fw.bin\r\n");
   std::string image(0x20000, '\xFF');
   image.replace(0x253, 4, "0105");
+  image[0x4020] = 18;
+  image[0x4021] = 1;
   dir.WriteFile(u"bin/fw.bin", image);
   std::string flash = image;
-  flash[0x4020] = 18;
-  flash[0x4021] = 1;
   flash[0x402C] = 0x05;
   flash[0x402D] = 0x01;
   dir.WriteFile(u"camera1.flash", flash);

@@ -139,5 +139,16 @@ TEST(LinuxPlatform, ReadsFilesWithTheirSize) {
   EXPECT_EQ(bytes[2], 3);
 }
 
+TEST(LinuxPlatform, OpensOnlyRegularFilesAndNeverWaits) {
+  ScratchDir dir;
+  dir.MakeFifo(u"fifo.bin");
+  dir.MakeLink(u"zero.bin", "/dev/zero");
+  dir.MakeFolder(u"folder.bin");
+  LinuxPlatform platform;
+  for (const char16_t* name : {u"fifo.bin", u"zero.bin", u"folder.bin"}) {
+    EXPECT_EQ(platform.OpenFileForReading(dir.File(name)), nullptr) << text::Utf16ToUtf8(name);
+  }
+}
+
 }  // namespace
 }  // namespace ostrel::linux_platform

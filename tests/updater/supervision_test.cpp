@@ -88,6 +88,7 @@ TEST_F(SupervisionTest, EngineThatNeverMovesTimesOutOnTheNineHundredFirstCycle) 
   Supervise();
   EXPECT_EQ(platform.nowMs, 900u * 200u);
   EXPECT_EQ(record.m_nState, kStateFailed);
+  EXPECT_EQ(g_nExitCode, kOutcomeSilentTimeout);
   EXPECT_EQ(record.m_bUpdating, 0);
   EXPECT_EQ(NewLog(), LogText({u"**Burning Timeout!\r\n", u"**Update fail!\r\n"}));
   const Lines lines = NewViewLines();
@@ -112,6 +113,7 @@ TEST_F(SupervisionTest, FailedEngineEndsAtTheNextCycle) {
     if (sleep == 2) record.m_nState = kStateFailed;
   });
   EXPECT_EQ(platform.nowMs, 400u);
+  EXPECT_EQ(g_nExitCode, 0) << "the engine's code stands when the engine itself failed";
   const Lines lines = NewViewLines();
   EXPECT_EQ(Lines(lines.end() - 6, lines.end()),
             (Lines{"BITMAP 135", "BITMAP 135", "TEXT 1005 Please re-open me!", "TEXT 1000 0%",

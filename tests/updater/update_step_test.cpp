@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <thread>
 
 #include "engines/engines.h"
 #include "updater_fixture.h"
@@ -12,10 +13,13 @@ namespace {
 using testing::LogOf;
 using testing::UsbCamera;
 
-// A ZEL image whose version text at 0x253 is the given four characters.
-std::string ZelImage(const char* version, size_t size = 0x1000) {
+// A ZEL image whose version text at 0x253 is the given four characters, with its device
+// descriptor (length 18, type 1) at 0x4020.
+std::string ZelImage(const char* version, size_t size = 0x4100) {
   std::string image(size, '\0');
   image.replace(0x253, 4, version);
+  image[0x4020] = 18;
+  image[0x4021] = 1;
   return image;
 }
 
@@ -29,9 +33,9 @@ class UpdateStepTest : public testing::UpdaterTest {
       WritePidIni({"[PID_2040]", (std::string("CHIP=") + chip).c_str(), "BIN=fw.bin"});
     }
   }
-  void ExpectLoadRefused(std::optional<size_t> imageSize) {
+  void ExpectLoadRefused(const std::optional<std::string>& image) {
     Camera("4");
-    if (imageSize) WriteBinFile(u"fw.bin", std::string(*imageSize, 'x'));
+    if (image) WriteBinFile(u"fw.bin", *image);
     InitWindowed();
     NewViewLines();
     record.StartUpdate();
@@ -50,11 +54,61 @@ class UpdateStepTest : public testing::UpdaterTest {
 
 TEST_F(UpdateStepTest, MissingImageIsRefusedWithCodeThree) { ExpectLoadRefused(std::nullopt); }
 
-TEST_F(UpdateStepTest, EmptyImageIsRefusedWithCodeThree) { ExpectLoadRefused(0); }
+TEST_F(UpdateStepTest, EmptyImageIsRefusedWithCodeThree) { ExpectLoadRefused(""); }
 
 TEST_F(UpdateStepTest, ImageOneByteOverTheBufferIsRefusedWithCodeThree) {
-  ExpectLoadRefused(0x20001);
+  ExpectLoadRefused(ZelImage("0107", 0x20001));
 }
+
+// A ZEL image that cannot hold a valid device descriptor is refused before anything is
+// erased, whatever its version reads as.
+struct BadZelImage {
+  const char* what;
+  std::string image;
+};
+
+std::string WithByte(std::string image, size_t at, char value) {
+  image[at] = value;
+  return image;
+}
+
+class ZelDescriptorTest : public UpdateStepTest,
+                          public ::testing::WithParamInterface<BadZelImage> {};
+
+TEST_P(ZelDescriptorTest, IsRefusedWithCodeThree) { ExpectLoadRefused(GetParam().image); }
+
+INSTANTIATE_TEST_SUITE_P(
+    UpdateStep, ZelDescriptorTest,
+    ::testing::Values(BadZelImage{"OneByte", std::string(1, '\x12')},
+                      BadZelImage{"AllFF", std::string(0x20000, '\xFF')},
+                      BadZelImage{"EndsInsideTheDescriptor", ZelImage("0107", 0x4020 + 17)},
+                      BadZelImage{"LengthNot18", WithByte(ZelImage("0107"), 0x4020, 17)},
+                      BadZelImage{"TypeNot1", WithByte(ZelImage("0107"), 0x4021, 2)}),
+    [](const ::testing::TestParamInfo<BadZelImage>& info) { return std::string(info.param.what); });
+
+TEST_F(UpdateStepTest, ZelImageEndingWithItsDeviceDescriptorStartsTheEngine) {
+  Camera("4");
+  WriteBinFile(u"fw.bin", ZelImage("0107", 0x4020 + 18));
+  InitSilent();
+  record.StartUpdate();
+  EXPECT_EQ(record.m_nImageSize, 0x4020 + 18);
+  EXPECT_EQ(g_bEngineRunning, 1);
+  EXPECT_EQ(Log(), LogOf({kFound, kReady, u"Auto load the file[fw.bin], ", u"load ok.\r\n",
+                          u"Start update!\r\n"}));
+}
+
+#ifndef _WIN32
+// Neither blocks the run: a FIFO without a writer, a device that never ends.
+TEST_F(UpdateStepTest, FifoImageIsRefusedWithCodeThree) {
+  dir.MakeFifo(u"bin/fw.bin");
+  ExpectLoadRefused(std::nullopt);
+}
+
+TEST_F(UpdateStepTest, ImageLinkedToDevZeroIsRefusedWithCodeThree) {
+  dir.MakeLink(u"bin/fw.bin", "/dev/zero");
+  ExpectLoadRefused(std::nullopt);
+}
+#endif
 
 TEST_F(UpdateStepTest, ImageOfExactlyTheBufferSizeIsLoaded) {
   Camera("4");
@@ -116,6 +170,11 @@ TEST_F(UpdateStepTest, VendorTwoEndsAsNothingToDoAfterTheSupervisionEnds) {
   WriteBinFile(u"fw.bin", std::string(0x100, '\0'));
   InitWindowed();
   NewViewLines();
+  // Fake time runs free: the supervision waits at its first sleep for the engine thread, so
+  // it cannot spin to its time limit before that thread was scheduled.
+  platform.onSleep = [&] {
+    while (record.m_nProgress < 100) std::this_thread::yield();
+  };
   record.StartUpdate();
   platform.JoinThreads();
   EXPECT_EQ(g_nExitCode, kOutcomeSuccess);

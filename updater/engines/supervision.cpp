@@ -99,6 +99,9 @@ uint32_t SuperviseUpdate(CVarnelCameraDlg& record) {
     record.m_nState.compare_exchange_strong(working, kStateWorkingSeen);
     if (cycles > kCycleLimit) {
       record.WriteLog(u"**Burning Timeout!\r\n");
+      // The same outcome as the silent run's give-up, so a script sees the windowed
+      // time-out as a failure too.
+      g_nExitCode = kOutcomeSilentTimeout;
       record.m_nState = kStateFailed;
       break;
     }

@@ -96,7 +96,8 @@ class Platform {
                                   const std::u16string& key, const std::u16string& value) = 0;
 
   // --- files ---
-  // nullptr when the file does not exist or cannot be opened exclusively.
+  // nullptr when the file does not exist, is not a regular file (a FIFO, a device, a folder)
+  // or cannot be opened exclusively. Never waits for a writer.
   virtual std::unique_ptr<ReadableFile> OpenFileForReading(const std::u16string& path) = 0;
   // Creates or empties the file and writes the bytes; false on failure.
   virtual bool WriteWholeFile(const std::u16string& path, const std::string& bytes) = 0;

@@ -125,7 +125,7 @@ bool LinuxPlatform::WriteProfileValue(const std::u16string& path, const std::u16
 }
 
 std::unique_ptr<ReadableFile> LinuxPlatform::OpenFileForReading(const std::u16string& path) {
-  std::FILE* file = fs::OpenFile(path, "rb");
+  std::FILE* file = fs::OpenRegularFileForReading(path);
   if (file == nullptr) return nullptr;
   return std::make_unique<StdioFile>(file);
 }

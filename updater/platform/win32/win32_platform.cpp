@@ -107,6 +107,11 @@ std::unique_ptr<ReadableFile> Win32Platform::OpenFileForReading(const std::u16st
   const HANDLE handle = CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  // Only a file on disk: a pipe or a device would block the reader or never end.
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    return nullptr;
+  }
   return std::make_unique<Win32File>(handle);
 }
 
