@@ -1,7 +1,9 @@
 #include "program_folder.h"
 
 #include <gtest/gtest.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #endif
 
@@ -29,8 +31,34 @@ int ProgramFolder::Shell(const std::string& command) const {
   return _wsystem(std::wstring(line.begin(), line.end()).c_str());
 }
 
+// Started directly rather than through the shell, so that a run which does not end can be
+// ended: left running, it would hold the single-instance mutex of the prefix, and every later
+// run there would end at once as a second instance.
 int ProgramFolder::RunOstrel(bool silent) const {
-  return Shell(std::string("ostrel.exe") + (silent ? " -s" : "") + " >NUL 2>&1 <NUL");
+  constexpr DWORD kRunLimitMs = 90000;
+  constexpr UINT kEndedByTest = 0xDEAD;
+  const std::u16string program = File(u"ostrel.exe");
+  std::wstring commandLine = L"\"" + std::wstring(program.begin(), program.end()) + L"\"" +
+                             (silent ? L" -s" : L"");
+  const std::u16string folder = Path();
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      std::wstring(folder.begin(), folder.end()).c_str(), &startup, &process)) {
+    ADD_FAILURE() << "ostrel.exe could not be started: " << GetLastError();
+    return -1;
+  }
+  CloseHandle(process.hThread);
+  if (WaitForSingleObject(process.hProcess, kRunLimitMs) == WAIT_TIMEOUT) {
+    ADD_FAILURE() << "ostrel.exe did not end within " << kRunLimitMs / 1000 << " s: ended";
+    TerminateProcess(process.hProcess, kEndedByTest);
+    WaitForSingleObject(process.hProcess, INFINITE);
+  }
+  DWORD exitCode = 0;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(exitCode);
 }
 
 std::string ProgramFile() { return "ostrel.exe"; }
