@@ -4,9 +4,15 @@
 #include "image_version.h"
 #include "update_record.h"
 #include "wide_format.h"
-#include "zel_image.h"
+#include "zel/device_descriptor.h"
 
 namespace ostrel {
+namespace {
+
+// The chip vendor number of the ZEL path in pid.ini.
+constexpr int32_t kZelVendor = 4;
+
+}  // namespace
 
 bool CVarnelCameraDlg::LoadSingleImage() {
   WriteLog(u"Auto load the file[%s], ", {m_szBinName});
@@ -20,7 +26,8 @@ bool CVarnelCameraDlg::LoadSingleImage() {
   m_hImageFile.reset();
   // A ZEL image without its device descriptor is no firmware: refused before the engine
   // erases anything, since burning it would leave a camera that cannot enumerate.
-  if (m_nChipVendor == kZelVendor && !HasZelDeviceDescriptor(m_pImage.get(), m_nBytesRead)) {
+  if (m_nChipVendor == kZelVendor &&
+      !zel::StoredDeviceDescriptorRelease(m_pImage.get(), static_cast<size_t>(m_nBytesRead))) {
     return RefuseImage();
   }
   WriteLog(u"load ok.\r\n");

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "zel/device_descriptor.h"
+
 namespace tandrel {
 
 constexpr int kFlashBytes = 0x20000;
@@ -11,8 +13,8 @@ constexpr int kPageBytes = 256;
 // Data bytes per write or read packet; a page is written in packets of this size from its start.
 constexpr int kPacketBytes = 26;
 // The camera reports its release from this descriptor when it is valid.
-constexpr int kDeviceDescriptorAddress = 0x4020;
-constexpr int kDeviceDescriptorBytes = 18;
+constexpr int kDeviceDescriptorAddress = static_cast<int>(zel::kDeviceDescriptorAddress);
+constexpr int kDeviceDescriptorBytes = static_cast<int>(zel::kDeviceDescriptorBytes);
 constexpr int kDeviceDescriptorPage = kDeviceDescriptorAddress / kPageBytes * kPageBytes;
 // The write packet of that page that carries the descriptor.
 constexpr int kDescriptorPacketBegin =

@@ -10,7 +10,7 @@
 #include "camera/record_port.h"
 #include "camera/register_port.h"
 #include "camera/status_words.h"
-#include "world/device_descriptor.h"
+#include "zel/device_descriptor.h"
 
 namespace sim {
 namespace {
@@ -132,11 +132,11 @@ void ZelCamera::StopRaiser() {
 void ZelCamera::PowerOn() {
   registers_.PowerOn();
   controls_ = std::make_unique<Controls>(world_, config_.section, flash_, registers_);
-  uint8_t descriptor[kDeviceDescriptorBytes];
-  for (size_t i = 0; i < kDeviceDescriptorBytes; ++i) {
-    descriptor[i] = flash_.Read(kDeviceDescriptorAddress + static_cast<uint32_t>(i));
+  uint8_t descriptor[zel::kDeviceDescriptorBytes];
+  for (size_t i = 0; i < zel::kDeviceDescriptorBytes; ++i) {
+    descriptor[i] = flash_.Read(zel::kDeviceDescriptorAddress + static_cast<uint32_t>(i));
   }
-  release_ = DeviceDescriptorRelease(descriptor);
+  release_ = zel::DeviceDescriptorRelease(descriptor);
 }
 
 std::optional<uint16_t> ZelCamera::Release() const {

@@ -25,7 +25,6 @@ constexpr GUID kVideoInputCategory = {0x860BB310, 0x5D01, 0x11D0, {0xBD, 0x3B, 0
 constexpr GUID kPropertyBagIid = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
 constexpr GUID kBaseFilterIid = {0x56A86895, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 constexpr uint32_t kNoNode = 1;
-constexpr uint32_t kNoDevices = 1;
 
 // COM stays initialised on every thread that used the library until that thread ends, since
 // the filters it binds may be used again by later calls.

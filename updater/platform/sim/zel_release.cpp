@@ -1,17 +1,17 @@
 #include "platform/sim/zel_release.h"
 
-#include "world/device_descriptor.h"
+#include "zel/device_descriptor.h"
 
 namespace ostrel::sim_platform {
 
 std::optional<uint16_t> ReleaseFromFlash(std::string_view flash) {
   // A flash file shorter than the flash reads as erased (0xFF) past its end, as the camera's.
-  uint8_t descriptor[sim::kDeviceDescriptorBytes];
-  for (size_t i = 0; i < sim::kDeviceDescriptorBytes; ++i) {
-    const size_t at = sim::kDeviceDescriptorAddress + i;
+  uint8_t descriptor[zel::kDeviceDescriptorBytes];
+  for (size_t i = 0; i < zel::kDeviceDescriptorBytes; ++i) {
+    const size_t at = zel::kDeviceDescriptorAddress + i;
     descriptor[i] = at < flash.size() ? static_cast<uint8_t>(flash[at]) : 0xFF;
   }
-  return sim::DeviceDescriptorRelease(descriptor);
+  return zel::DeviceDescriptorRelease(descriptor);
 }
 
 std::u16string WithRelease(std::u16string hardwareId, uint16_t release) {
