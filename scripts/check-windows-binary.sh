@@ -43,9 +43,11 @@ for file in "$@"; do
       n = split(sections, parts, /[ \n]/)
       for (i = 1; i + 1 <= n; i += 2) { start[i] = hex(parts[i]); stop[i] = start[i] + hex(parts[i + 1]) }
     }
-    # The i686 linker places exception tables inside .text; their bytes are data, not calls.
+    # The i686 linker places exception tables and the constructor and destructor lists inside
+    # .text; their bytes are data, not calls.
     /^[0-9a-f]+ <.*>:$/ {
-      skipped = ($2 ~ /^<_?_(ZGTt|Z[0-9]+_txnal_)/ || $2 == "<.gcc_except_table>:")
+      skipped = ($2 ~ /^<_?_(ZGTt|Z[0-9]+_txnal_)/ ||
+                 $2 ~ /^<(\.gcc_except_table|\.ctors|\.dtors|_*CTOR_LIST__|_*DTOR_LIST__)>:$/)
       next
     }
     /^ *[0-9a-f]+:\t(call|jmp) +[0-9a-f]+( |$)/ && !skipped {
