@@ -55,6 +55,12 @@ int LookUpString(int indexAddress, char* text, int size, int* count) {
   if (result != ZEL_OK) return result;
   const int bLength = slot[0];
   if (bLength == 0) return ZEL_OK;
+  // Not a string descriptor, e.g. an erased slot behind the erased index 0xFF that an
+  // interrupted download leaves: the camera has no such string, not one of 0xFFFF characters.
+  if (slot[1] != kStringDescriptorType) {
+    *count = 0;
+    return ZEL_OK;
+  }
   // Never past the slot, whatever bLength claims; a bLength of 1 carries no character.
   int n = std::max(0, std::min(bLength, slotSize) - 2);
   if (n / 2 + 1 > size) n = 2 * size - 2;

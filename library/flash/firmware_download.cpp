@@ -83,7 +83,7 @@ extern "C" TANDREL_API int pfn_UVC_SetManufactureStringToFW(unsigned char* image
   unsigned char* slot = image + kStringArea + kManufacturerSlot * slotSize;
   std::memset(slot, 0, static_cast<size_t>(slotSize));
   slot[0] = static_cast<unsigned char>(2 * n + 2);
-  slot[1] = 3;
+  slot[1] = kStringDescriptorType;
   const std::u16string characters = text::Cp1252ToUtf16(std::string(name, n));
   for (size_t i = 0; i < n; ++i) {
     slot[2 + 2 * i] = static_cast<unsigned char>(characters[i] & 0xFF);

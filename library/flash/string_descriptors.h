@@ -8,6 +8,7 @@ namespace tandrel {
 
 constexpr int kStringArea = 0x2020;
 constexpr int kStringAreaProbeBytes = 80;
+constexpr uint8_t kStringDescriptorType = 3;  // byte 1 of every string descriptor
 
 // The slot size read from the first 80 bytes of the area; 0 when no slot follows slot 0.
 inline int StringSlotSize(const uint8_t* area) {

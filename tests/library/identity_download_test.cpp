@@ -133,6 +133,24 @@ TEST_F(IdentityTest, IndexZeroAnswersWithoutReadingTheAreaAndNoSlotsIsNotSupport
   EXPECT_EQ(count, 0);
 }
 
+// What an interrupted download leaves: the index 0xFF of the erased descriptor, an erased
+// string area. Neither that nor a slot of another descriptor type is a name.
+TEST_F(IdentityTest, SlotThatIsNoStringDescriptorIsNoString) {
+  auto image = MakeZelImage({});
+  image[0x402E] = 3;
+  image[0x2020 + 3 * 0x40] = 8;
+  image[0x2020 + 3 * 0x40 + 1] = 4;
+  const std::vector<uint8_t> erased(0x20000, 0xFF);
+  for (const auto& flash : {image, erased}) {
+    UseFlash(flash);
+    char text[8] = "keep";
+    int count = -1;
+    EXPECT_EQ(ZelGetiManufacturer(text, sizeof text, &count), ZEL_OK);
+    EXPECT_EQ(count, 0);
+    EXPECT_STREQ(text, "keep");
+  }
+}
+
 TEST_F(IdentityTest, CustomSerialNumberRoundTripAndRefusals) {
   UseFlash(std::vector<uint8_t>(0x20000, 0xFF));
   ZelCustomSerialNumber record{};

@@ -122,6 +122,10 @@ std::string WorldCamera(int number, const std::string& model, const std::string&
 }
 
 std::string WithManufacturer(std::string image, const std::string& manufacturer) {
+  if (manufacturer.empty()) {
+    image[0x4030] = 0;
+    return image;
+  }
   std::string slot(64, '\0');
   slot[0] = static_cast<char>(2 + 2 * manufacturer.size());
   slot[1] = 3;

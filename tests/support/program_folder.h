@@ -39,7 +39,8 @@ std::string WorldCamera(int number, const std::string& model, const std::string&
                         const std::string& extraKeys = "");
 
 // A ZEL image as the update burns it into a camera named manufacturer: the name as string 3 in
-// its 64-byte slot of the string-descriptor area, iManufacturer pointing at it.
+// its 64-byte slot of the string-descriptor area, iManufacturer pointing at it; without a name,
+// only the serial-number index cleared.
 std::string WithManufacturer(std::string image, const std::string& manufacturer);
 
 }  // namespace ostrel::testing
