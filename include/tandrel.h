@@ -369,7 +369,8 @@ TANDREL_API int ZelAudioGetBeamForming(unsigned char* value);
 /* The vendor, product and revision texts of the firmware; the flash read's result. */
 TANDREL_API int ZelGetFirmwareVersion(ZelFirmwareVersion* version);
 /* The USB serial-number string as ANSI text into text (size bytes); *count = characters
- * written including the terminator (0 when the camera has none). */
+ * written including the terminator (0 when the camera has none: index 0, or a slot that holds
+ * no string descriptor, as an erased flash). */
 TANDREL_API int ZelGetSerialNumber(char* text, int size, int* count);
 /* The USB manufacturer string, as ZelGetSerialNumber. */
 TANDREL_API int ZelGetiManufacturer(char* text, int size, int* count);
