@@ -157,9 +157,10 @@ TANDREL_STATIC_ASSERT(sizeof(ZelStreamCaps) == 14, "ZelStreamCaps is 14 bytes");
 /* What identifies a camera to ZelSetDeviceHandle:
  * - Windows: the camera's DirectShow capture filter (IBaseFilter*). The library stores the
  *   pointer without taking a reference; the caller keeps it alive while it is bound.
- * - Linux: the camera's V4L2 node path as NUL-terminated text, e.g. "/dev/video0"; the
- *   library copies the text.
- * - Simulated world: the camera's DevicePath text from simcam.ini, NUL-terminated. */
+ * - Linux: a path to the camera's V4L2 node as NUL-terminated text, e.g. "/dev/video0" or
+ *   one of udev's links to it (/dev/v4l/by-id/..., /dev/v4l/by-path/...); the library copies
+ *   the text, so the caller may reuse its buffer at once.
+ * - Simulated world: the camera's DevicePath text from simcam.ini, NUL-terminated; copied. */
 typedef void* ZelDeviceHandle;
 
 /* Binds the library to a camera. With a handle: probes its vendor extension unit; 0 bound,
@@ -245,7 +246,10 @@ TANDREL_API int ZelSetPll(void);
 TANDREL_API int ZelReset(void);
 /* Switches the chip into USB boot with the given mode. */
 TANDREL_API int ZelUsbBoot(int mode);
-/* Writes up to 64 raw bytes to selector of extension unit 0. */
+/* Writes up to 64 raw bytes to selector of extension unit 0. On Linux, where the driver only
+ * takes the control's whole length, fewer bytes are sent as the whole control with the rest
+ * zero, and more than the control holds are refused (ZEL_E_INVALID_ARG); ZelXuGet of fewer
+ * bytes reads the whole control and returns its first bytes. */
 TANDREL_API int ZelXuSet(int selector, const unsigned char* data, unsigned int length);
 /* Reads selector of extension unit 0: *controlLength receives the bytes read (at most
  * length and 64), or the control's length when data is null. */

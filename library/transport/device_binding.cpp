@@ -79,7 +79,9 @@ using namespace tandrel;
 
 extern "C" TANDREL_API int ZelSetDeviceHandle(ZelDeviceHandle device) {
   try {
-    return device != nullptr ? BindProbed(CameraRef{device, nullptr}) : BindFirstFound();
+    if (device == nullptr) return BindFirstFound();
+    std::shared_ptr<BoundCamera> held = PlatformTransport().HoldHandle(device);
+    return BindProbed(held ? CameraRef{held->Handle(), std::move(held)} : CameraRef{device, nullptr});
   } catch (...) {
     return ZEL_E_UNREACHABLE;
   }

@@ -75,6 +75,17 @@ class BoundCamera {
   virtual ZelDeviceHandle Handle() const = 0;
 };
 
+// A camera named by text (a node path, a simulated device path), held as the library's own
+// copy, so the caller may reuse or free the text it passed.
+class TextCamera : public BoundCamera {
+ public:
+  explicit TextCamera(std::string text) : text_(std::move(text)) {}
+  ZelDeviceHandle Handle() const override { return const_cast<char*>(text_.c_str()); }
+
+ private:
+  std::string text_;
+};
+
 // A snapshot of the video-input devices, in the platform's enumeration order.
 class VideoInputList {
  public:
@@ -92,6 +103,9 @@ class Transport {
   virtual ~Transport() = default;
   // Null when the platform cannot enumerate video-input devices at all.
   virtual std::unique_ptr<VideoInputList> ListVideoInputs() = 0;
+  // What the library keeps of a handle a caller binds: a copy where the handle is text, null
+  // where the caller keeps the handle's object alive itself (a filter on Windows).
+  virtual std::shared_ptr<BoundCamera> HoldHandle(ZelDeviceHandle /*camera*/) { return nullptr; }
   // Opens the control interface of a camera handle; null with a non-zero status on failure.
   virtual std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) = 0;
   // The pause between retries.

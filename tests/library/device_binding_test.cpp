@@ -37,6 +37,9 @@ TEST_F(DeviceBindingTest, GivenHandleIsProbedOnSelectorTwo) {
   EXPECT_EQ(ZelSetDeviceHandle(&handle[0]), ZEL_OK);
   EXPECT_EQ(Trace(), std::vector<std::string>{"LEN 0 2 64 - 800700ea"});
   EXPECT_EQ(SimLiveBindings(), 0);  // the caller's handle stays the caller's
+  // The library bound its own copy of the text: the caller may reuse its buffer at once.
+  handle.assign(handle.size(), 'x');
+  EXPECT_EQ(ZelMmioWrite(0, 0), ZEL_OK);
 }
 
 TEST_F(DeviceBindingTest, CameraWithoutExtensionUnitFailsTheProbeAndStaysUnbound) {

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <linux/usb/video.h>
 #include <linux/uvcvideo.h>
 
@@ -30,8 +32,9 @@ void WriteFile(const stdfs::path& folder, const std::string& name, const std::st
   std::ofstream(folder / name, std::ios::binary) << bytes;
 }
 
-// A sysfs tree: video0 and video1 on a camera with both extension units, video2 and video3 on a
-// camera with unit 1 only, video4 on a device that is not on USB.
+// A sysfs tree: video0 and video1 on a camera with both extension units, video10 and video11 on
+// a camera with unit 1 only, video2 on a device that is not on USB. Each node's device number
+// is 81:N, with N its number.
 class SysfsTree {
  public:
   SysfsTree() : root_(stdfs::path(dir_.Path())) {
@@ -42,11 +45,11 @@ class SysfsTree {
     Camera(usb / "1-3", "2b00", ExtensionUnit(kUnit1Id, kExtensionUnitSets[1]));
     const auto other = root_ / "devices/platform/vivid.0";
     stdfs::create_directories(other);
-    Node("video0", "0", usb / "1-2/1-2:1.0");
-    Node("video1", "1", usb / "1-2/1-2:1.0");
-    Node("video2", "0", usb / "1-3/1-3:1.0");
-    Node("video3", "1", usb / "1-3/1-3:1.0");
-    Node("video4", "0", other);
+    Node(0, "0", usb / "1-2/1-2:1.0");
+    Node(1, "1", usb / "1-2/1-2:1.0");
+    Node(10, "0", usb / "1-3/1-3:1.0");
+    Node(11, "1", usb / "1-3/1-3:1.0");
+    Node(2, "0", other);
   }
   std::string Root() const { return root_.string(); }
 
@@ -54,13 +57,20 @@ class SysfsTree {
   void Camera(const stdfs::path& device, const std::string& product, const std::string& units) {
     WriteFile(device, "idVendor", "0408\n");
     WriteFile(device, "idProduct", product + "\n");
-    WriteFile(device, "descriptors", kVideoControlInterface + units);
+    WriteFile(device, "bConfigurationValue", "1\n");
+    WriteFile(device, "descriptors",
+              kDeviceDescriptor + Configuration(1, kAudioControlInterface +
+                                                       ExtensionUnit(9, kExtensionUnitSets[0]) +
+                                                       kVideoControlInterface + units));
     stdfs::create_directories(device / (device.filename().string() + ":1.0"));
   }
-  void Node(const std::string& node, const std::string& index, const stdfs::path& device) {
+  void Node(int number, const std::string& index, const stdfs::path& device) {
+    const std::string node = "video" + std::to_string(number);
     const auto folder = root_ / "class/video4linux" / node;
     WriteFile(folder, "index", index + "\n");
     stdfs::create_directory_symlink(device, folder / "device");
+    stdfs::create_directories(root_ / "dev/char");
+    stdfs::create_directory_symlink(folder, root_ / "dev/char" / ("81:" + std::to_string(number)));
   }
   ScratchDir dir_;
   stdfs::path root_;
@@ -74,10 +84,12 @@ struct RecordedQuery {
   std::vector<uint8_t> data;  // the bytes handed to the driver
 };
 
-// Open, close and ioctl as a script: a failure to give, or the bytes a query answers with.
+// Open, close, ioctl and stat as a script: a failure to give, or the bytes a query answers
+// with. /dev/videoN are character devices 81:N; a udev by-id link names video10.
 class ScriptedDevice : public DeviceCalls {
  public:
   static constexpr int kFd = 42;
+  static constexpr const char* kByIdLink = "/dev/v4l/by-id/usb-NORV_Camera-video-index0";
 
   int Open(const char* path, int flags) override {
     openedPath = path;
@@ -95,13 +107,33 @@ class ScriptedDevice : public DeviceCalls {
     queries.push_back({query->unit, query->selector, query->query, query->size,
                        std::vector<uint8_t>(query->data, query->data + query->size)});
     if (Fail(ioctlError)) return -1;
-    std::copy_n(reply.begin(), std::min<size_t>(reply.size(), query->size), query->data);
+    if (query->query == UVC_GET_LEN) {
+      std::memcpy(query->data, &controlLength, sizeof controlLength);
+    } else if (query->query == UVC_GET_CUR) {
+      std::copy_n(reply.begin(), std::min<size_t>(reply.size(), query->size), query->data);
+    }
+    return 0;
+  }
+  int Stat(const char* path, struct stat* info) override {
+    const std::string name = path == std::string(kByIdLink) ? "/dev/video10" : path;
+    *info = {};
+    if (name == "/dev/regular-file") {
+      info->st_mode = S_IFREG | 0644;
+      return 0;
+    }
+    if (name.rfind("/dev/video", 0) != 0) {
+      errno = ENOENT;
+      return -1;
+    }
+    info->st_mode = S_IFCHR | 0660;
+    info->st_rdev = makedev(81, std::stoi(name.substr(10)));
     return 0;
   }
 
   int openError = 0;
   int ioctlError = 0;
-  std::vector<uint8_t> reply;
+  uint16_t controlLength = 4;   // what UVC_GET_LEN answers
+  std::vector<uint8_t> reply;  // what UVC_GET_CUR answers
   std::string openedPath;
   int openFlags = 0;
   std::vector<RecordedQuery> queries;
@@ -133,7 +165,7 @@ NodeProperty Request(const Guid& set, uint32_t selector, uint32_t flags) {
   return {set, selector, flags, 0, 0};
 }
 
-TEST_F(V4l2TransportTest, ListsTheCapturingNodeOfEachDeviceWithItsUsbIds) {
+TEST_F(V4l2TransportTest, ListsTheCapturingNodeOfEachDeviceInNumericOrder) {
   const auto inputs = transport_.ListVideoInputs();
   ASSERT_NE(inputs, nullptr);
   std::vector<std::pair<std::string, std::string>> listed;
@@ -143,12 +175,10 @@ TEST_F(V4l2TransportTest, ListsTheCapturingNodeOfEachDeviceWithItsUsbIds) {
     ASSERT_NE(camera, nullptr);
     listed.emplace_back(inputs->DisplayName(i), static_cast<const char*>(camera->Handle()));
   }
-  // The directory order is the file system's.
-  std::sort(listed.begin(), listed.end());
   const std::vector<std::pair<std::string, std::string>> expected = {
       {"/dev/video0#usb#vid_0408&pid_2a1f", "/dev/video0"},
-      {"/dev/video2#usb#vid_0408&pid_2b00", "/dev/video2"},
-      {"/dev/video4#usb#vid_&pid_", "/dev/video4"},
+      {"/dev/video2#usb#vid_&pid_", "/dev/video2"},
+      {"/dev/video10#usb#vid_0408&pid_2b00", "/dev/video10"},
   };
   EXPECT_EQ(listed, expected);
 }
@@ -159,7 +189,7 @@ TEST(V4l2Transport, NoVideoClassListsNothingAtAll) {
   EXPECT_EQ(transport.ListVideoInputs(), nullptr);
 }
 
-TEST(V4l2Transport, NodeThatCannotBeOpenedIsReportedGone) {
+TEST(V4l2Transport, NodeThatIsGoneIsReportedGone) {
   SysfsTree tree;
   ScratchDir dev;
   V4l2Transport transport(tree.Root(), stdfs::path(dev.Path()).string());
@@ -174,21 +204,40 @@ TEST(V4l2Transport, NodeThatCannotBeOpenedIsReportedGone) {
 
 TEST_F(V4l2TransportTest, OpenFailuresGiveTheirStatus) {
   const struct {
+    const char* path;
     int error;
     uint32_t status;
   } cases[] = {
-      {ENOENT, 0x8007048F},  // a node that went away is a camera no longer connected
-      {ENODEV, 0x8007048F},
-      {EACCES, 0x80070005},
-      {EBUSY, 0x800700AA},
+      {"/dev/video0", ENOENT, 0x8007048F},  // a node that went away is a camera no longer connected
+      {"/dev/video0", ENODEV, 0x8007048F},
+      {"/dev/video0", EACCES, 0x80070005},
+      {"/dev/video0", EBUSY, 0x80070015},
+      {"/dev/no-such-node", 0, 0x8007048F},
+      {"/dev/regular-file", 0, 0x80070032},  // no device node: never opened
   };
   for (const auto& c : cases) {
     device_.openError = c.error;
     uint32_t status = 0;
-    EXPECT_EQ(transport_.OpenControl(const_cast<char*>("/dev/video0"), status), nullptr);
-    EXPECT_EQ(status, c.status) << "errno " << c.error;
+    EXPECT_EQ(transport_.OpenControl(const_cast<char*>(c.path), status), nullptr);
+    EXPECT_EQ(status, c.status) << c.path << " errno " << c.error;
   }
   EXPECT_TRUE(device_.closed.empty());
+}
+
+// The node is found by its device number, so any name of it leads to its own camera.
+TEST_F(V4l2TransportTest, AnyNameOfTheNodeReachesItsCamera) {
+  uint32_t nodeId = 7;
+  EXPECT_EQ(Open("/dev/video0")->FindExtensionNode(nodeId), 0u);
+  EXPECT_EQ(Open("/dev/video10")->FindExtensionNode(nodeId), 1u);
+  EXPECT_EQ(Open(ScriptedDevice::kByIdLink)->FindExtensionNode(nodeId), 1u);
+  EXPECT_EQ(device_.openedPath, ScriptedDevice::kByIdLink);
+  uint32_t bytesReturned = 0;
+  EXPECT_EQ(Open(ScriptedDevice::kByIdLink)
+                ->Property(Request(kExtensionUnitSets[1], 2, kPropertyGetOnNode), nullptr, 0,
+                           bytesReturned),
+            0x800700EAu);
+  ASSERT_EQ(device_.queries.size(), 1u);
+  EXPECT_EQ(device_.queries[0].unit, kUnit1Id);
 }
 
 TEST_F(V4l2TransportTest, OpensTheNodeForReadAndWriteAndClosesItWithTheControl) {
@@ -202,6 +251,7 @@ TEST_F(V4l2TransportTest, FindsTheExtensionNodeOnlyWithUnit0) {
   uint32_t nodeId = 7;
   EXPECT_EQ(Open("/dev/video0")->FindExtensionNode(nodeId), 0u);
   EXPECT_EQ(nodeId, 0u);
+  EXPECT_EQ(Open("/dev/video10")->FindExtensionNode(nodeId), 1u);
   EXPECT_EQ(Open("/dev/video2")->FindExtensionNode(nodeId), 1u);
   EXPECT_TRUE(device_.queries.empty());
 }
@@ -219,7 +269,7 @@ TEST_F(V4l2TransportTest, SizeProbeAsksTheUnitOfTheSetForTheControlLength) {
   const auto control = Open("/dev/video0");
   for (const auto& c : cases) {
     device_.queries.clear();
-    device_.reply = {static_cast<uint8_t>(c.length), static_cast<uint8_t>(c.length >> 8)};
+    device_.controlLength = c.length;
     uint32_t bytesReturned = 0;
     EXPECT_EQ(control->Property(Request(kExtensionUnitSets[c.set], c.selector, kPropertyGetOnNode),
                                 nullptr, 0, bytesReturned),
@@ -234,36 +284,53 @@ TEST_F(V4l2TransportTest, SizeProbeAsksTheUnitOfTheSetForTheControlLength) {
   }
 }
 
-TEST_F(V4l2TransportTest, SetSendsTheBytesToTheControl) {
-  uint8_t data[] = {0x11, 0x22, 0x33, 0x44};
-  uint32_t bytesReturned = 0;
-  EXPECT_EQ(Open("/dev/video0")->Property(Request(kExtensionUnitSets[0], 0x07, kPropertySetOnNode),
-                                         data, sizeof data, bytesReturned),
-            0u);
-  EXPECT_EQ(bytesReturned, sizeof data);
-  ASSERT_EQ(device_.queries.size(), 1u);
-  const RecordedQuery& query = device_.queries[0];
-  EXPECT_EQ(query.unit, kUnit0Id);
-  EXPECT_EQ(query.selector, 0x07);
-  EXPECT_EQ(query.query, UVC_SET_CUR);
-  EXPECT_EQ(query.size, sizeof data);
-  EXPECT_EQ(query.data, std::vector<uint8_t>(data, data + sizeof data));
-}
-
-TEST_F(V4l2TransportTest, GetReadsTheControlIntoTheBuffer) {
-  device_.reply = {0xA1, 0xB2, 0xC3};
-  uint8_t data[3] = {};
-  uint32_t bytesReturned = 0;
-  EXPECT_EQ(Open("/dev/video0")->Property(Request(kExtensionUnitSets[1], 0x02, kPropertyGetOnNode),
-                                         data, sizeof data, bytesReturned),
-            0u);
-  EXPECT_EQ(bytesReturned, sizeof data);
-  EXPECT_EQ(std::vector<uint8_t>(data, data + sizeof data), device_.reply);
-  ASSERT_EQ(device_.queries.size(), 1u);
-  EXPECT_EQ(device_.queries[0].unit, kUnit1Id);
-  EXPECT_EQ(device_.queries[0].selector, 0x02);
-  EXPECT_EQ(device_.queries[0].query, UVC_GET_CUR);
-  EXPECT_EQ(device_.queries[0].size, sizeof data);
+// uvcvideo takes only the control's whole length: a shorter set goes out whole with the rest
+// zero, a shorter get is answered from a whole read, a longer request is refused.
+TEST_F(V4l2TransportTest, DataTravelsAsTheWholeControl) {
+  const struct {
+    const char* name;
+    uint32_t flags;
+    std::vector<uint8_t> data;  // handed to Property
+    bool probedFirst;
+    uint32_t status;
+    std::vector<uint8_t> sent;  // the bytes of the SET_CUR or GET_CUR; empty: none
+    std::vector<uint8_t> after; // the caller's buffer afterwards
+  } cases[] = {
+      {"whole set", kPropertySetOnNode, {1, 2, 3, 4}, false, 0, {1, 2, 3, 4}, {1, 2, 3, 4}},
+      {"short set", kPropertySetOnNode, {1, 2}, false, 0, {1, 2, 0, 0}, {1, 2}},
+      {"long set", kPropertySetOnNode, {1, 2, 3, 4, 5}, false, 0x80070057, {}, {1, 2, 3, 4, 5}},
+      {"whole get", kPropertyGetOnNode, {0, 0, 0, 0}, false, 0, {0, 0, 0, 0}, {9, 8, 7, 6}},
+      {"short get", kPropertyGetOnNode, {0}, false, 0, {0, 0, 0, 0}, {9}},
+      {"short get after a probe", kPropertyGetOnNode, {0, 0}, true, 0, {0, 0, 0, 0}, {9, 8}},
+  };
+  device_.reply = {9, 8, 7, 6};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto control = Open("/dev/video0");
+    const NodeProperty property = Request(kExtensionUnitSets[0], 0x07, c.flags);
+    uint32_t bytesReturned = 0;
+    if (c.probedFirst) control->Property(property, nullptr, 0, bytesReturned);
+    device_.queries.clear();
+    std::vector<uint8_t> data = c.data;
+    EXPECT_EQ(control->Property(property, data.data(), static_cast<uint32_t>(data.size()),
+                                bytesReturned),
+              c.status);
+    EXPECT_EQ(bytesReturned, c.status == 0 ? data.size() : 0u);
+    EXPECT_EQ(data, c.after);
+    // The control's length is asked once per opened control, unless a probe just told it.
+    const size_t lengthQueries = c.probedFirst ? 0 : 1;
+    ASSERT_EQ(device_.queries.size(), lengthQueries + (c.sent.empty() ? 0 : 1));
+    if (lengthQueries == 1) {
+      EXPECT_EQ(device_.queries[0].query, UVC_GET_LEN);
+    }
+    if (c.sent.empty()) continue;
+    const RecordedQuery& query = device_.queries.back();
+    EXPECT_EQ(query.unit, kUnit0Id);
+    EXPECT_EQ(query.selector, 0x07);
+    EXPECT_EQ(query.query, c.flags == kPropertySetOnNode ? UVC_SET_CUR : UVC_GET_CUR);
+    EXPECT_EQ(query.size, 4u);
+    EXPECT_EQ(query.data, c.sent);
+  }
 }
 
 TEST_F(V4l2TransportTest, PropertySetTheCameraLacksIsNotFound) {
@@ -273,7 +340,7 @@ TEST_F(V4l2TransportTest, PropertySetTheCameraLacksIsNotFound) {
                                          sizeof data, bytesReturned),
             0x80070490u);
   EXPECT_EQ(bytesReturned, 0u);
-  EXPECT_EQ(Open("/dev/video2")->Property(Request(kExtensionUnitSets[0], 0x01, kPropertySetOnNode),
+  EXPECT_EQ(Open("/dev/video10")->Property(Request(kExtensionUnitSets[0], 0x01, kPropertySetOnNode),
                                          data, sizeof data, bytesReturned),
             0x80070490u);
   EXPECT_TRUE(device_.queries.empty());
@@ -284,9 +351,11 @@ TEST_F(V4l2TransportTest, DriverErrorsBecomeStatusWords) {
     int error;
     uint32_t status;
   } cases[] = {
-      {EINVAL, 0x80070057}, {ENOENT, 0x80070490}, {ENODEV, 0x8007048F},
-      {ENXIO, 0x8007048F},  {EAGAIN, 0x80070015}, {EBUSY, 0x800700AA},
-      {EACCES, 0x80070005}, {EPERM, 0x80070005},  {EIO, 0x8007001F},
+      {EINVAL, 0x80070057}, {ENOBUFS, 0x80070057}, {ENOENT, 0x80070490},
+      {ENODEV, 0x8007048F}, {ENXIO, 0x8007048F},   {EAGAIN, 0x80070015},
+      {EBUSY, 0x80070015},  // uvcvideo's "not ready": retried by the core
+      {ENOTTY, 0x80070032},  // no UVC node: not supported, never retried
+      {EACCES, 0x80070005}, {EPERM, 0x80070005},   {EIO, 0x8007001F},
   };
   const auto control = Open("/dev/video0");
   const NodeProperty get = Request(kExtensionUnitSets[0], 0x03, kPropertyGetOnNode);

@@ -134,6 +134,10 @@ class SimTransport : public Transport {
     return std::make_unique<SimVideoInputs>(sim::LiveWorld::Active());
   }
 
+  std::shared_ptr<BoundCamera> HoldHandle(ZelDeviceHandle camera) override {
+    return std::make_shared<TextCamera>(static_cast<const char*>(camera));
+  }
+
   std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) override {
     const std::shared_ptr<sim::LiveWorld> world = sim::LiveWorld::Active();
     const char* const path = static_cast<const char*>(camera);

@@ -1,5 +1,5 @@
-// The UVC extension units of a USB device, from its raw configuration descriptors (the
-// sysfs "descriptors" file).
+// The UVC extension units of a USB device, from its raw descriptors (the sysfs "descriptors"
+// file: the device descriptor, then every configuration with its interfaces).
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,11 @@
 
 namespace tandrel {
 
-// The bUnitID of the video-control extension unit whose guidExtensionCode is unit; nothing
-// when the descriptors carry no such unit. Malformed descriptors end the search.
-std::optional<uint8_t> FindExtensionUnitId(const std::string& descriptors, const Guid& unit);
+// The bUnitID of the extension unit whose guidExtensionCode is unit, searched only among the
+// class-specific descriptors of a VideoControl interface of the active configuration (by its
+// bConfigurationValue; nothing given: the first configuration). Nothing when there is no such
+// unit; malformed descriptors end the search.
+std::optional<uint8_t> FindExtensionUnitId(const std::string& descriptors, const Guid& unit,
+                                           std::optional<uint8_t> activeConfiguration);
 
 }  // namespace tandrel

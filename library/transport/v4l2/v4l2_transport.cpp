@@ -1,12 +1,14 @@
 #include "transport/v4l2/v4l2_transport.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/usb/video.h>
 #include <linux/uvcvideo.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <ctime>
@@ -14,10 +16,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "sysfs/video4linux.h"
 #include "transport/v4l2/usb_descriptors.h"
 #include "transport/xu_status.h"
 
@@ -25,17 +30,19 @@ namespace tandrel {
 namespace {
 
 constexpr uint32_t kErrorAccessDenied = 5;
-constexpr uint32_t kErrorBusy = 170;
 
-// The one place errno becomes a status word.
+// The one place errno becomes a status word. uvcvideo reports a camera's "not ready" as
+// EBUSY, which the core retries; ENOTTY is a node that is no UVC camera, never worth a retry.
 uint32_t StatusFromErrno(int error) {
   switch (error) {
-    case EINVAL: return StatusFromWin32(kErrorInvalidParameter);
+    case EINVAL:
+    case ENOBUFS: return StatusFromWin32(kErrorInvalidParameter);
     case ENOENT: return StatusFromWin32(kErrorNotFound);
     case ENODEV:
     case ENXIO: return StatusFromWin32(kErrorDeviceNotConnected);
-    case EAGAIN: return StatusFromWin32(kErrorNotReady);
-    case EBUSY: return StatusFromWin32(kErrorBusy);
+    case EAGAIN:
+    case EBUSY: return StatusFromWin32(kErrorNotReady);
+    case ENOTTY: return StatusFromWin32(kErrorNotSupported);
     case EACCES:
     case EPERM: return StatusFromWin32(kErrorAccessDenied);
     default: return StatusFromWin32(kErrorGenFailure);
@@ -49,25 +56,6 @@ std::string ReadText(const std::string& path) {
   return content.str();
 }
 
-std::string Trimmed(std::string value) {
-  while (!value.empty() && (value.back() == '\n' || value.back() == ' ')) value.pop_back();
-  return value;
-}
-
-std::string NodeName(const std::string& devicePath) {
-  const size_t slash = devicePath.rfind('/');
-  return slash == std::string::npos ? devicePath : devicePath.substr(slash + 1);
-}
-
-class PathCamera : public BoundCamera {
- public:
-  explicit PathCamera(std::string path) : path_(std::move(path)) {}
-  ZelDeviceHandle Handle() const override { return const_cast<char*>(path_.c_str()); }
-
- private:
-  std::string path_;
-};
-
 struct VideoNode {
   std::string devicePath;
   std::string displayName;
@@ -79,21 +67,27 @@ class V4l2VideoInputs : public VideoInputList {
   size_t Count() const override { return nodes_.size(); }
   std::string DisplayName(size_t index) const override { return nodes_[index].displayName; }
   std::shared_ptr<BoundCamera> Bind(size_t index, uint32_t&) override {
-    return std::make_shared<PathCamera>(nodes_[index].devicePath);
+    return std::make_shared<TextCamera>(nodes_[index].devicePath);
   }
 
  private:
   std::vector<VideoNode> nodes_;
 };
 
+// What a control needs of its camera's USB device.
+struct UsbDevice {
+  std::string descriptors;
+  std::optional<uint8_t> activeConfiguration;
+};
+
 class V4l2Control : public DeviceControl {
  public:
-  V4l2Control(DeviceCalls& calls, int fd, std::string descriptors)
-      : calls_(calls), fd_(fd), descriptors_(std::move(descriptors)) {}
+  V4l2Control(DeviceCalls& calls, int fd, UsbDevice device)
+      : calls_(calls), fd_(fd), device_(std::move(device)) {}
   ~V4l2Control() override { calls_.Close(fd_); }
 
   uint32_t FindExtensionNode(uint32_t& nodeId) override {
-    if (!FindExtensionUnitId(descriptors_, kExtensionUnitSets[0])) return 1;
+    if (!UnitOf(kExtensionUnitSets[0])) return 1;
     nodeId = 0;  // the node is found per request by property set; node ids are unused here
     return 0;
   }
@@ -101,26 +95,43 @@ class V4l2Control : public DeviceControl {
   uint32_t Property(const NodeProperty& property, uint8_t* data, uint32_t length,
                     uint32_t& bytesReturned) override {
     bytesReturned = 0;
-    const std::optional<uint8_t> unit = FindExtensionUnitId(descriptors_, property.set);
+    const std::optional<uint8_t> unit = UnitOf(property.set);
     if (!unit) return StatusFromWin32(kErrorNotFound);
-    uvc_xu_control_query query{};
-    query.unit = *unit;
-    query.selector = static_cast<uint8_t>(property.id);
+    const auto control = std::make_pair(*unit, static_cast<uint8_t>(property.id));
     if (data == nullptr && length == 0) {
       uint16_t controlLength = 0;
-      query.query = UVC_GET_LEN;
-      query.size = sizeof controlLength;
-      query.data = reinterpret_cast<uint8_t*>(&controlLength);
-      if (calls_.Ioctl(fd_, UVCIOC_CTRL_QUERY, &query) != 0) return StatusFromErrno(errno);
+      const uint32_t status = Query(control, UVC_GET_LEN, reinterpret_cast<uint8_t*>(&controlLength),
+                                    sizeof controlLength);
+      if (status != 0) return status;
+      lengths_[control] = controlLength;
       bytesReturned = controlLength;
       return StatusFromWin32(kErrorMoreData);  // as a probe without buffer answers on Windows
     }
-    query.query = property.flags == kPropertySetOnNode ? UVC_SET_CUR : UVC_GET_CUR;
-    query.size = static_cast<uint16_t>(length);
-    query.data = data;
-    if (calls_.Ioctl(fd_, UVCIOC_CTRL_QUERY, &query) != 0) return StatusFromErrno(errno);
-    bytesReturned = length;
-    return 0;
+    const auto known = lengths_.find(control);
+    uint16_t controlLength = 0;
+    if (known != lengths_.end()) {
+      controlLength = known->second;
+    } else {
+      const uint32_t status = Query(control, UVC_GET_LEN, reinterpret_cast<uint8_t*>(&controlLength),
+                                    sizeof controlLength);
+      if (status != 0) return status;
+      lengths_[control] = controlLength;
+    }
+    // uvcvideo takes exactly the control's length: a shorter request travels as the whole
+    // control, a set with the rest zero, a get answered from its first bytes.
+    if (length > controlLength) return StatusFromWin32(kErrorInvalidParameter);
+    const uint8_t request = property.flags == kPropertySetOnNode ? UVC_SET_CUR : UVC_GET_CUR;
+    uint32_t status = 0;
+    if (length == controlLength) {
+      status = Query(control, request, data, controlLength);
+    } else {
+      std::vector<uint8_t> whole(controlLength, 0);
+      if (request == UVC_SET_CUR) std::copy_n(data, length, whole.begin());
+      status = Query(control, request, whole.data(), controlLength);
+      if (status == 0 && request == UVC_GET_CUR) std::copy_n(whole.begin(), length, data);
+    }
+    if (status == 0) bytesReturned = length;
+    return status;
   }
 
   // uvcvideo passes no vendor notification of an extension unit to user space.
@@ -130,10 +141,35 @@ class V4l2Control : public DeviceControl {
   }
 
  private:
+  using Control = std::pair<uint8_t, uint8_t>;  // unit id, selector
+
+  std::optional<uint8_t> UnitOf(const Guid& set) const {
+    return FindExtensionUnitId(device_.descriptors, set, device_.activeConfiguration);
+  }
+
+  uint32_t Query(Control control, uint8_t request, uint8_t* data, uint16_t size) {
+    uvc_xu_control_query query{};
+    query.unit = control.first;
+    query.selector = control.second;
+    query.query = request;
+    query.size = size;
+    query.data = data;
+    return calls_.Ioctl(fd_, UVCIOC_CTRL_QUERY, &query) == 0 ? 0 : StatusFromErrno(errno);
+  }
+
   DeviceCalls& calls_;
   int fd_;
-  std::string descriptors_;
+  UsbDevice device_;
+  std::map<Control, uint16_t> lengths_;  // as the last size probe reported them
 };
+
+std::optional<uint8_t> ActiveConfiguration(const std::string& usbDevice) {
+  const std::string value = sysfs::ReadAttribute(usbDevice + "/bConfigurationValue");
+  char* end = nullptr;
+  const unsigned long number = std::strtoul(value.c_str(), &end, 10);
+  if (value.empty() || *end != '\0' || number > 0xFF) return std::nullopt;
+  return static_cast<uint8_t>(number);
+}
 
 class SystemCalls : public DeviceCalls {
  public:
@@ -142,6 +178,7 @@ class SystemCalls : public DeviceCalls {
   int Ioctl(int fd, unsigned long request, void* argument) override {
     return ioctl(fd, request, argument);
   }
+  int Stat(const char* path, struct stat* info) override { return stat(path, info); }
 };
 
 }  // namespace
@@ -152,11 +189,14 @@ DeviceCalls& SystemDeviceCalls() {
 }
 
 V4l2Transport::V4l2Transport(std::string sysfsRoot, std::string devRoot, DeviceCalls& calls)
-    : videoClass_(sysfsRoot + "/class/video4linux"), devRoot_(std::move(devRoot)), calls_(calls) {}
+    : sysfsRoot_(std::move(sysfsRoot)),
+      videoClass_(sysfsRoot_ + "/class/video4linux"),
+      devRoot_(std::move(devRoot)),
+      calls_(calls) {}
 
-std::string V4l2Transport::UsbDeviceDirectory(const std::string& node) const {
+std::string V4l2Transport::UsbDeviceDirectory(const std::string& videoDeviceFolder) {
   char resolved[PATH_MAX];
-  const std::string link = videoClass_ + "/" + node + "/device";
+  const std::string link = videoDeviceFolder + "/device";
   if (realpath(link.c_str(), resolved) == nullptr) return {};
   std::string interfaceDir(resolved);
   const size_t slash = interfaceDir.rfind('/');
@@ -164,35 +204,51 @@ std::string V4l2Transport::UsbDeviceDirectory(const std::string& node) const {
 }
 
 std::unique_ptr<VideoInputList> V4l2Transport::ListVideoInputs() {
-  DIR* const dir = opendir(videoClass_.c_str());
-  if (dir == nullptr) return nullptr;
+  if (access(videoClass_.c_str(), F_OK) != 0) return nullptr;
   std::vector<VideoNode> nodes;
-  while (const dirent* entry = readdir(dir)) {
-    const std::string node = entry->d_name;
-    if (node.rfind("video", 0) != 0) continue;
+  for (const std::string& node : sysfs::VideoNodeNames(videoClass_)) {
     // Each camera also has a metadata node; only the first node of a device captures.
-    if (Trimmed(ReadText(videoClass_ + "/" + node + "/index")) != "0") continue;
-    const std::string usb = UsbDeviceDirectory(node);
-    const std::string vendor = Trimmed(ReadText(usb + "/idVendor"));
-    const std::string product = Trimmed(ReadText(usb + "/idProduct"));
+    if (sysfs::ReadAttribute(videoClass_ + "/" + node + "/index") != "0") continue;
+    const std::string usb = UsbDeviceDirectory(videoClass_ + "/" + node);
+    const std::string vendor = sysfs::ReadAttribute(usb + "/idVendor");
+    const std::string product = sysfs::ReadAttribute(usb + "/idProduct");
     const std::string path = devRoot_ + "/" + node;
     nodes.push_back({path, path + "#usb#vid_" + vendor + "&pid_" + product});
   }
-  closedir(dir);
   return std::make_unique<V4l2VideoInputs>(std::move(nodes));
+}
+
+std::shared_ptr<BoundCamera> V4l2Transport::HoldHandle(ZelDeviceHandle camera) {
+  return std::make_shared<TextCamera>(static_cast<const char*>(camera));
 }
 
 std::unique_ptr<DeviceControl> V4l2Transport::OpenControl(ZelDeviceHandle camera,
                                                           uint32_t& status) {
-  const std::string path = static_cast<const char*>(camera);
-  const int fd = calls_.Open(path.c_str(), O_RDWR | O_CLOEXEC);
+  const char* const path = static_cast<const char*>(camera);
+  // The node itself, not its name, leads to its camera: udev's by-id and by-path links and
+  // renamed nodes name the same character device.
+  struct stat node {};
+  if (calls_.Stat(path, &node) != 0) {
+    status = StatusFromErrno(errno == ENOENT ? ENODEV : errno);
+    return nullptr;
+  }
+  if (!S_ISCHR(node.st_mode)) {
+    status = StatusFromWin32(kErrorNotSupported);
+    return nullptr;
+  }
+  const int fd = calls_.Open(path, O_RDWR | O_CLOEXEC);
   if (fd < 0) {
     status = StatusFromErrno(errno == ENOENT ? ENODEV : errno);
     return nullptr;
   }
   status = 0;
-  const std::string descriptors = ReadText(UsbDeviceDirectory(NodeName(path)) + "/descriptors");
-  return std::make_unique<V4l2Control>(calls_, fd, descriptors);
+  const std::string usb = UsbDeviceDirectory(sysfsRoot_ + "/dev/char/" +
+                                             std::to_string(major(node.st_rdev)) + ":" +
+                                             std::to_string(minor(node.st_rdev)));
+  // A node of no USB device has no units: every request then finds none.
+  UsbDevice device;
+  if (!usb.empty()) device = {ReadText(usb + "/descriptors"), ActiveConfiguration(usb)};
+  return std::make_unique<V4l2Control>(calls_, fd, std::move(device));
 }
 
 void V4l2Transport::Sleep(uint32_t milliseconds) {

@@ -31,6 +31,7 @@ new_case() {
   dir=$work/$1
   specs=()
   cameras=0
+  tree_change=true
   mkdir -p "$dir/program/bin"
   cp "$ostrel" "$tandrel" "$dir/program/"
   printf '[PID_2040]\r\nCHIP=4\r\nBIN=zel.bin\r\n' >"$dir/program/pid.ini"
@@ -63,6 +64,7 @@ in_namespace() {
   mkdir -p "$dir/root/dev"
   "$make_tree" "$dir/root" ${specs[@]+"${specs[@]}"}
   mknod "$dir/root/dev/null" c 1 3
+  (cd "$dir/root" && "$tree_change")
   code=0
   unshare -m bash -c '
     set -e
@@ -181,6 +183,19 @@ expect_log "**Update fail!"
 grep -Fxq "Connect device, failed..." "$dir/stderr.txt" || fail "node-not-permitted: no debug line"
 same video0.flash video0.before
 [ ! -s "$dir/trace.log" ] || fail "node-not-permitted: the camera received requests"
+
+# A due camera whose node is a character device without a UVC driver behind it (the numbers of
+# /dev/null, and no camera of the world): every extension-unit query is refused (ENOTTY).
+node_of_another_driver() {
+  rm dev/video0
+  mknod dev/video0 c 1 3
+  ln -s "$(readlink sys/dev/char/81:0)" sys/dev/char/1:3
+}
+new_case node-without-uvc
+specs=(0:1-1:zel:0408:2040:0105)
+tree_change=node_of_another_driver
+run_ostrel 5
+expect_log "Start update!"
 
 # A host program binds the camera by its /dev/v4l/by-id and by-path names, behind a webcam.
 new_case by-id-handle

@@ -1,42 +1,18 @@
 #include "platform/linux/sysfs_devices.h"
 
-#include <dirent.h>
 #include <limits.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <set>
 
+#include "sysfs/video4linux.h"
 #include "text/utf16.h"
 
 namespace ostrel::linux_platform {
 namespace {
 
-std::string ReadAttribute(const std::string& path) {
-  std::ifstream in(path);
-  std::string value;
-  std::getline(in, value);
-  while (!value.empty() && (value.back() == '\n' || value.back() == ' ')) value.pop_back();
-  return value;
-}
-
-std::vector<std::string> VideoNodes(const std::string& classDir) {
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(classDir.c_str())) {
-    while (const dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name.rfind("video", 0) == 0) names.push_back(name);
-    }
-    closedir(dir);
-  }
-  // Numeric order: video2 before video10.
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
-  });
-  return names;
-}
+using sysfs::ReadAttribute;
 
 // FNV-1a of the port name, so a camera keeps its piece while it stays on its port.
 unsigned PortPiece(const std::string& portName) {
@@ -58,7 +34,7 @@ std::vector<SysfsVideoDevice> ListVideoDevices(const std::string& sysfsRoot) {
   const std::string classDir = sysfsRoot + "/class/video4linux";
   std::vector<SysfsVideoDevice> devices;
   std::set<std::string> seenInterfaces;
-  for (const std::string& node : VideoNodes(classDir)) {
+  for (const std::string& node : sysfs::VideoNodeNames(classDir)) {
     char resolved[PATH_MAX];
     const std::string link = classDir + "/" + node + "/device";
     if (realpath(link.c_str(), resolved) == nullptr) continue;
