@@ -91,7 +91,7 @@ run_ostrel() {
   fi
   iconv -f UTF-16LE -t UTF-8 "$dir/program/bin/Ostrel_sp.log" 2>/dev/null | tr -d '\r\357\273\277' |
     tail -n +2 >"$dir/log.txt" || true
-  summary "$name" "exit $1" "exit $code: $(grep '^\*\*\|No Camera\|PID not\|load fail' "$dir/log.txt" | paste -sd'|')"
+  summary "$name" "exit $1" "exit $code, log ends: $(tail -n 1 "$dir/log.txt")"
   [ "$code" = "$1" ] || fail "$name: exit $code, expected $1"
 }
 expect_log() { grep -Fxq -- "$1" "$dir/log.txt" || fail "${dir##*/}: no log line '$1'"; }
