@@ -18,6 +18,12 @@ if [ "$(id -u)" != 0 ] || ! unshare -m true 2>/dev/null; then
   exit 77
 fi
 
+# In a sanitized build the preloaded library is sanitized too, and the sanitizer's runtime
+# must be the first library of the process.
+preload=$fake_node
+runtime=$(ldd "$fake_node" | awk '/libasan|libtsan/ { print $3 }')
+[ -z "$runtime" ] || preload=$runtime:$fake_node
+
 rm -rf "$work"
 mkdir -p "$work"
 failures=0
@@ -75,7 +81,7 @@ in_namespace() {
     mount --bind "$dir/root/dev" /dev
     cd "$dir/program"
     exec timeout 120 env LD_PRELOAD="$fake" FAKE_UVC_WORLD="$dir/world.ini" "$@" \
-      </dev/null 2>>"$dir/stderr.txt"' _ "$dir" "$fake_node" "$@" >"$dir/stdout.txt" || code=$?
+      </dev/null 2>>"$dir/stderr.txt"' _ "$dir" "$preload" "$@" >"$dir/stdout.txt" || code=$?
 }
 
 # run_ostrel <expected exit> [windowed]: ostrel -s, or the windowed run (drawn in the terminal
