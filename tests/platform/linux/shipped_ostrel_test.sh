@@ -4,7 +4,7 @@
 # private mount namespace, and libfake_uvc_node.so preloaded, which answers the nodes'
 # UVCIOC_CTRL_QUERY calls from the ZEL camera model of each case's world. The binaries are the
 # ones this build ships, unchanged. Each case checks the exit code, log lines and the flash
-# files byte for byte; cases/summary.txt lists them.
+# files byte for byte; <work folder>/summary.txt lists the runs.
 #
 # usage: shipped_ostrel_test.sh <ostrel> <libtandrel.so> <ostrel_image_maker> <libfake_uvc_node.so>
 #                               <make_sysfs_tree.sh> <zel_flash_files> <zel_info> <work folder>
