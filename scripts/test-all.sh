@@ -5,6 +5,7 @@
 # archive), and the 64-bit Windows build with its tests under wine64.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+./scripts/install-tools.sh all
 jobs=$(nproc)
 # One Wine prefix for the Windows build (it runs the image maker) and its tests, made before
 # anything uses it: two programs that start at once in a missing prefix both try to make it.
