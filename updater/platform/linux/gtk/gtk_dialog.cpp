@@ -78,7 +78,8 @@ std::string Utf8(const std::u16string& text) {
 
 GtkDialog::GtkDialog(DialogHandler& handler)
     : handler_(handler), mainThread_(std::this_thread::get_id()) {
-  ApplyStyle();
+  static const bool styled = (ApplyStyle(), true);
+  (void)styled;
   for (int id : kPictureIds) {
     if (GdkPixbuf* picture = LoadResourcePicture(id)) pictures_[id] = picture;
   }
