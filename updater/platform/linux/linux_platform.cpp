@@ -13,6 +13,7 @@
 #include "ini/profile_file.h"
 #include "platform/linux/sysfs_devices.h"
 #include "platform/linux/terminal_dialog.h"
+#include "platform/linux/window_dialog.h"
 #include "text/utf16.h"
 
 namespace ostrel::linux_platform {
@@ -157,16 +158,26 @@ std::shared_ptr<void> LinuxPlatform::OpenDeviceHandle(const std::string& deviceP
   return nullptr;
 }
 
+std::string LinuxPlatform::ProgramFolder() {
+  const std::u16string program = ProgramFilePath();
+  return text::Utf16ToUtf8(program.substr(0, program.find_last_of(u'/')));
+}
+
 std::unique_ptr<LoadedLibrary> LinuxPlatform::LoadProgramLibrary(const std::u16string& fileName) {
   // A full path: the loader's search order (LD_LIBRARY_PATH, the working folder) is never used.
-  const std::u16string program = ProgramFilePath();
-  const std::string folder = text::Utf16ToUtf8(program.substr(0, program.find_last_of(u'/')));
-  void* handle = dlopen((folder + "/" + SharedObjectName(fileName)).c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* handle =
+      dlopen((ProgramFolder() + "/" + SharedObjectName(fileName)).c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) return nullptr;
   return std::make_unique<SharedObject>(handle);
 }
 
 void LinuxPlatform::RunDialog(DialogHandler& handler) {
+  std::string why;
+  if (RunWindowDialog(ProgramFolder(), handler, why)) return;
+  if (!why.empty()) {
+    DebugOutput(
+        text::Utf8ToUtf16("Ostrel: no window (" + why + "), the dialog runs in the terminal"));
+  }
   TerminalDialog dialog(stdout, STDIN_FILENO, *this);
   dialog.Run(handler);
 }

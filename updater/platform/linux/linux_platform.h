@@ -1,6 +1,7 @@
 // The updater's services on Linux: a lock file beside the program, standard error as the
 // diagnostic channel, INI files with the profile functions' rules, sysfs device lists,
-// dlopen from the program's folder and the terminal dialog.
+// dlopen from the program's folder, and the dialog in a window on a desktop, in the terminal
+// elsewhere.
 #pragma once
 
 #include <string>
@@ -40,6 +41,8 @@ class LinuxPlatform : public Platform {
   [[noreturn]] void EndProcessNow(int exitCode) override;
 
  private:
+  std::string ProgramFolder();
+
   std::string sysfsRoot_;
   int lockFd_ = -1;
 };
