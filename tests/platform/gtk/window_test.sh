@@ -23,22 +23,11 @@ done
 rm -rf "$work"
 mkdir -p "$work" "$shots"
 
-# The display: Xvfb picks a free number and writes it to the descriptor we give it.
-Xvfb -displayfd 3 -screen 0 480x320x24 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-stop() {
-  kill "$xvfb" 2>/dev/null || true
-  wait "$xvfb" 2>/dev/null || true
-}
-trap stop EXIT
+source "$(dirname "$0")/../../support/virtual_display.sh"
+trap stop_virtual_display EXIT
 trap 'exit 1' INT TERM HUP
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
-  sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb gave no display number" >&2; exit 1; }
-display=":$(head -n1 "$work/display")"
+start_virtual_display "$work" 480x320
+display=$virtual_display
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
