@@ -1,9 +1,11 @@
 // The updater's services on Linux: a lock file beside the program, standard error as the
 // diagnostic channel, INI files with the profile functions' rules, sysfs device lists,
-// dlopen from the program's folder and the terminal dialog.
+// dlopen from the program's folder (or the installed lib/) and the terminal dialog.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -46,5 +48,15 @@ class LinuxPlatform : public Platform {
 
 // The file a Windows library name stands for on Linux: Tandrel.dll -> libtandrel.so.
 std::string SharedObjectName(const std::u16string& windowsFileName);
+
+// Where a library of the program is looked for, in order: the program's folder, and for
+// Tandrel also ../lib/libtandrel.so.<soversion> of an installed layout. programFile is the
+// program's real path.
+std::vector<std::string> ProgramLibraryPaths(const std::string& programFile,
+                                             const std::u16string& fileName);
+
+// The first of ProgramLibraryPaths that loads, or null.
+std::unique_ptr<LoadedLibrary> LoadLibraryOfProgram(const std::string& programFile,
+                                                    const std::u16string& fileName);
 
 }  // namespace ostrel::linux_platform
