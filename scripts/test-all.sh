@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The whole test suite: the native build with its tests, again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, the 32-bit Windows
-# release build (compiled and checked, not run: exports, imports, version blocks, the release
-# archive), the 64-bit Windows build with its tests under wine64, and a sample of the fault sweep.
+# The whole test suite: the native build with its tests and its Linux packages, again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer,
+# the 32-bit Windows release build (compiled and checked, not run: exports, imports, version
+# blocks, the release archive), the 64-bit Windows build with its tests under wine64, and a
+# sample of the fault sweep.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-tools.sh all
@@ -20,6 +21,9 @@ for preset in native native-asan native-tsan win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -- -j"$jobs"
 done
+
+step "check: the Linux packages"
+./scripts/check-linux-packages.sh build/native
 
 step "check: the release build is PE32"
 file build/win32/updater/ostrel.exe | grep -q 'PE32 executable' || {

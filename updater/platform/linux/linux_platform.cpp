@@ -163,12 +163,30 @@ std::string LinuxPlatform::ProgramFolder() {
   return text::Utf16ToUtf8(program.substr(0, program.find_last_of(u'/')));
 }
 
+std::vector<std::string> ProgramLibraryPaths(const std::string& programFile,
+                                             const std::u16string& fileName) {
+  const std::string folder = programFile.substr(0, programFile.find_last_of('/'));
+  const std::string name = SharedObjectName(fileName);
+  std::vector<std::string> paths = {folder + "/" + name};
+  // Installed, the program sits in bin/ and our own library in lib/ under its soname.
+  if (name == SharedObjectName(u"Tandrel.dll")) {
+    paths.push_back(folder + "/../lib/" + name + "." TANDREL_SOVERSION);
+  }
+  return paths;
+}
+
+std::unique_ptr<LoadedLibrary> LoadLibraryOfProgram(const std::string& programFile,
+                                                    const std::u16string& fileName) {
+  // Full paths only: the loader's search order (LD_LIBRARY_PATH, the working folder) is never used.
+  for (const std::string& path : ProgramLibraryPaths(programFile, fileName)) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle != nullptr) return std::make_unique<SharedObject>(handle);
+  }
+  return nullptr;
+}
+
 std::unique_ptr<LoadedLibrary> LinuxPlatform::LoadProgramLibrary(const std::u16string& fileName) {
-  // A full path: the loader's search order (LD_LIBRARY_PATH, the working folder) is never used.
-  void* handle =
-      dlopen((ProgramFolder() + "/" + SharedObjectName(fileName)).c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) return nullptr;
-  return std::make_unique<SharedObject>(handle);
+  return LoadLibraryOfProgram(text::Utf16ToUtf8(ProgramFilePath()), fileName);
 }
 
 void LinuxPlatform::RunDialog(DialogHandler& handler) {
