@@ -18,12 +18,16 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 # The name is ostrel_<version>_<architecture>.deb.
 version=$(basename "$deb" | cut -d_ -f2)
 major=${version%%.*}
+# The window module goes beside the program when the build has one.
+window_module=
+[ -e "$build/updater/libostrel-gtk.so" ] && window_module=bin/libostrel-gtk.so
 prefix_files() {
-  sed "s|^|$1|" <<LIST
+  sed '/^$/d' <<LIST | sed "s|^|$1|"
 bin/
 bin/bin/
 bin/ostrel
 bin/pid.ini
+$window_module
 include/
 include/tandrel.h
 lib/
