@@ -4,6 +4,7 @@
 # and runs once more, silently, to show that the camera is now up to date.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+./scripts/install-tools.sh demo
 echo "Building the simulation kit (first time: a few minutes)..."
 cmake --preset native >/dev/null
 cmake --build --preset native --target sim-kit -- -j"$(nproc)" >/dev/null

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The whole test suite: the native build with its tests, again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, the 32-bit Windows
-# release build (compiled and checked, not run: exports, imports, version blocks, the release
-# archive), and the 64-bit Windows build with its tests under wine64.
+# The whole test suite: the native build with its tests and its Linux packages, again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer,
+# the 32-bit Windows release build (compiled and checked, not run: exports, imports, version
+# blocks, the release archive), the 64-bit Windows build with its tests under wine64, and a
+# sample of the fault sweep.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+./scripts/install-tools.sh all
 jobs=$(nproc)
 # One Wine prefix for the Windows build (it runs the image maker) and its tests, made before
 # anything uses it: two programs that start at once in a missing prefix both try to make it.
@@ -19,6 +21,9 @@ for preset in native native-asan native-tsan win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -- -j"$jobs"
 done
+
+step "check: the Linux packages"
+./scripts/check-linux-packages.sh build/native
 
 step "check: the release build is PE32"
 file build/win32/updater/ostrel.exe | grep -q 'PE32 executable' || {
@@ -43,6 +48,9 @@ for preset in native native-asan native-tsan; do
   step "tests: $preset"
   ctest --preset "$preset" -j"$jobs"
 done
+
+step "fault sweep: a sample (scripts/fault-sweep.sh without --sample sweeps in full)"
+./scripts/fault-sweep.sh --sample 12 -j "$jobs"
 # Under wine a windowed run of the simulated ostrel whose vendor library is missing has been
 # seen, rarely and only on a loaded machine, to refuse Close for ever although its threads had
 # ended; until that is found, a Windows test that fails gets one more try, and the rerun shows.

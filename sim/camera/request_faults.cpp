@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "camera/status_words.h"
 #include "text/utf16.h"
 
 namespace sim {
@@ -37,6 +38,10 @@ RequestFaults RequestFaults::FromWorld(const WorldFile& world, const std::u16str
   faults.busyProbes = std::max<int64_t>(0, WorldNumber(world, section, u"BusyProbes", 0));
   faults.unplugAfter =
       static_cast<uint64_t>(std::max<int64_t>(0, WorldNumber(world, section, u"UnplugAfter", 0)));
+  // Another status than the unplug's own lets a sweep fail the transfer with it from any
+  // request on.
+  faults.unplugStatus = static_cast<uint32_t>(
+      WorldNumber(world, section, u"UnplugStatus", kStatusDisconnected));
   faults.stallAfter =
       static_cast<uint64_t>(std::max<int64_t>(0, WorldNumber(world, section, u"StallAfter", 0)));
   for (int unit = 0; unit < kUnits; ++unit) {

@@ -19,6 +19,7 @@ struct RequestFaults {
 
   int64_t busyProbes = 0;
   uint64_t unplugAfter = 0;  // 0 = never
+  uint32_t unplugStatus = 0;  // what every request after the unplug fails with
   uint64_t stallAfter = 0;   // 0 = never
   std::map<Control, uint32_t> fail;
   std::map<Control, uint32_t> failSet;

@@ -98,7 +98,7 @@ uint32_t ZelCamera::SetAutoUpdateListener(std::function<void()> listener) {
   ++requests_;
   uint32_t status = kStatusOk;
   if (faults_.unplugAfter != 0 && requests_ > faults_.unplugAfter) {
-    status = kStatusDisconnected;
+    status = faults_.unplugStatus;
   } else if (!hasExtensionUnit_) {
     status = kStatusNotFound;
   }
@@ -198,7 +198,7 @@ uint32_t ZelCamera::Request(const uint8_t (&propertySet)[16], uint32_t selector,
 
 uint32_t ZelCamera::Serve(int unit, uint32_t selector, uint32_t flags, uint32_t nodeId,
                           uint8_t* data, uint32_t length, uint32_t& bytesReturned) {
-  if (faults_.unplugAfter != 0 && requests_ > faults_.unplugAfter) return kStatusDisconnected;
+  if (faults_.unplugAfter != 0 && requests_ > faults_.unplugAfter) return faults_.unplugStatus;
   if (unit < 0) return kStatusSetNotFound;
   if (!hasExtensionUnit_ || nodeId != kExtensionNode + static_cast<uint32_t>(unit)) {
     return kStatusNotFound;

@@ -292,6 +292,12 @@ TEST_F(ZelCameraTest, FaultKeys) {
   EXPECT_EQ(Get(0, 8, reply), kStatusOk);
   EXPECT_EQ(Get(0, 8, reply), kStatusDisconnected);
   EXPECT_EQ(Probe(0, 8, length), kStatusDisconnected);
+
+  // The camera stays, but from the same point on every transfer fails with the status given.
+  Load("UnplugAfter=1\nUnplugStatus=0x8007001F");
+  EXPECT_EQ(Get(0, 8, reply), kStatusOk);
+  EXPECT_EQ(Get(0, 8, reply), 0x8007001Fu);
+  EXPECT_EQ(Probe(0, 3, length), 0x8007001Fu);
 }
 
 TEST_F(ZelCameraTest, MalformedValuesAreReportedOnceEachAndTheDefaultApplies) {

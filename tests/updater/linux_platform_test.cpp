@@ -122,8 +122,45 @@ TEST(LinuxPlatform, LibraryNamesMapToSharedObjectsOfTheProgramFolder) {
   EXPECT_EQ(SharedObjectName(u"Tandrel.dll"), "libtandrel.so");
   EXPECT_EQ(SharedObjectName(u"SunplusCamera.dll"), "libsunpluscamera.so");
   EXPECT_EQ(SharedObjectName(u"BurnerApLib.dll"), "libburneraplib.so");
+  EXPECT_EQ(ProgramLibraryPaths("/opt/ostrel/bin/ostrel", u"Tandrel.dll"),
+            (std::vector<std::string>{"/opt/ostrel/bin/libtandrel.so",
+                                      "/opt/ostrel/bin/../lib/" TANDREL_SONAME}));
+  EXPECT_EQ(ProgramLibraryPaths("/opt/ostrel/bin/ostrel", u"SunplusCamera.dll"),
+            std::vector<std::string>{"/opt/ostrel/bin/libsunpluscamera.so"});
   LinuxPlatform platform;
   EXPECT_EQ(platform.LoadProgramLibrary(u"NoSuchLibrary.dll"), nullptr);
+}
+
+// The built libtandrel.so placed as the program folder or an installed layout holds it.
+TEST(LinuxPlatform, TandrelLoadsBesideTheProgramOrFromTheInstalledLib) {
+  ScratchDir dir;
+  const stdfs::path root = text::Utf16ToUtf8(dir.Path());
+  const struct {
+    const char* copy;  // where the library is put, below the scratch folder
+    const char* program;
+    const char16_t* name;
+    bool loads;
+  } cases[] = {
+      {"folder/libtandrel.so", "folder/ostrel", u"Tandrel.dll", true},
+      {"installed/lib/" TANDREL_SONAME, "installed/bin/ostrel", u"Tandrel.dll", true},
+      // The development link of an installed layout is not the library's own name.
+      {"dev/lib/libtandrel.so", "dev/bin/ostrel", u"Tandrel.dll", false},
+      // Vendor libraries belong in the program folder only.
+      {"vendor/lib/libsunpluscamera.so." TANDREL_SOVERSION, "vendor/bin/ostrel",
+       u"SunplusCamera.dll", false},
+      {"missing/lib/other.so", "missing/bin/ostrel", u"Tandrel.dll", false},
+  };
+  for (const auto& c : cases) {
+    const stdfs::path copy = root / c.copy;
+    stdfs::create_directories(copy.parent_path());
+    stdfs::create_directories((root / c.program).parent_path());
+    stdfs::copy_file(TANDREL_LIBRARY, copy);
+    const auto library = LoadLibraryOfProgram((root / c.program).string(), c.name);
+    EXPECT_EQ(library != nullptr, c.loads) << c.copy;
+    if (library != nullptr) {
+      EXPECT_NE(library->Symbol("ZelSetDeviceHandle"), nullptr) << c.copy;
+    }
+  }
 }
 
 TEST(LinuxPlatform, ReadsFilesWithTheirSize) {

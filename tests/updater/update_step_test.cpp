@@ -12,16 +12,7 @@ namespace {
 
 using testing::LogOf;
 using testing::UsbCamera;
-
-// A ZEL image whose version text at 0x253 is the given four characters, with its device
-// descriptor (length 18, type 1) at 0x4020.
-std::string ZelImage(const char* version, size_t size = 0x4100) {
-  std::string image(size, '\0');
-  image.replace(0x253, 4, version);
-  image[0x4020] = 18;
-  image[0x4021] = 1;
-  return image;
-}
+using testing::ZelImage;
 
 class UpdateStepTest : public testing::UpdaterTest {
  protected:

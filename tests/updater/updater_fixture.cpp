@@ -32,6 +32,14 @@ TestCamera UsbCamera(uint16_t vid, uint16_t pid, uint16_t release, const std::st
   return {path, {text::Utf8ToUtf16(instance), text::Utf8ToUtf16(hardware)}};
 }
 
+std::string ZelImage(const char* version, size_t size) {
+  std::string image(size, '\0');
+  image.replace(0x253, 4, version);
+  image[0x4020] = 18;
+  image[0x4021] = 1;
+  return image;
+}
+
 void UpdaterTest::SetUp() {
   ResetProgramValues();
   dir.MakeFolder(u"bin");

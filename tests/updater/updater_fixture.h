@@ -25,6 +25,10 @@ struct TestCamera {
 };
 TestCamera UsbCamera(uint16_t vid, uint16_t pid, uint16_t release, const std::string& piece);
 
+// A ZEL image whose version text at 0x253 is the given four characters, with its device
+// descriptor (length 18, type 1) at 0x4020.
+std::string ZelImage(const char* version, size_t size = 0x4100);
+
 class UpdaterTest : public ::testing::Test {
  protected:
   void SetUp() override;

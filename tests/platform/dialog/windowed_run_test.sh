@@ -23,23 +23,15 @@ command -v convert >/dev/null || { echo "imagemagick's convert is needed for the
 rm -rf "$work"
 mkdir -p "$work" "$shots"
 
-# The display: Xvfb picks a free number and writes it to the descriptor we give it.
-Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
+source "$(dirname "$0")/../../support/virtual_display.sh"
 stop() {
   "$wine" "$register" --remove >/dev/null 2>&1 || true
-  kill "$xvfb" 2>/dev/null || true
-  wait "$xvfb" 2>/dev/null || true
+  stop_virtual_display
 }
 trap stop EXIT
 trap 'exit 1' INT TERM HUP
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
-  sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb gave no display number" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+start_virtual_display "$work" 1024x768
+export DISPLAY=$virtual_display
 
 # A Unix path as the program sees it through wine's Z: drive.
 windows_path() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }

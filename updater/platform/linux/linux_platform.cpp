@@ -13,6 +13,7 @@
 #include "ini/profile_file.h"
 #include "platform/linux/sysfs_devices.h"
 #include "platform/linux/terminal_dialog.h"
+#include "platform/linux/window_dialog.h"
 #include "text/utf16.h"
 
 namespace ostrel::linux_platform {
@@ -157,16 +158,44 @@ std::shared_ptr<void> LinuxPlatform::OpenDeviceHandle(const std::string& deviceP
   return nullptr;
 }
 
-std::unique_ptr<LoadedLibrary> LinuxPlatform::LoadProgramLibrary(const std::u16string& fileName) {
-  // A full path: the loader's search order (LD_LIBRARY_PATH, the working folder) is never used.
+std::string LinuxPlatform::ProgramFolder() {
   const std::u16string program = ProgramFilePath();
-  const std::string folder = text::Utf16ToUtf8(program.substr(0, program.find_last_of(u'/')));
-  void* handle = dlopen((folder + "/" + SharedObjectName(fileName)).c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) return nullptr;
-  return std::make_unique<SharedObject>(handle);
+  return text::Utf16ToUtf8(program.substr(0, program.find_last_of(u'/')));
+}
+
+std::vector<std::string> ProgramLibraryPaths(const std::string& programFile,
+                                             const std::u16string& fileName) {
+  const std::string folder = programFile.substr(0, programFile.find_last_of('/'));
+  const std::string name = SharedObjectName(fileName);
+  std::vector<std::string> paths = {folder + "/" + name};
+  // Installed, the program sits in bin/ and our own library in lib/ under its soname.
+  if (name == SharedObjectName(u"Tandrel.dll")) {
+    paths.push_back(folder + "/../lib/" + name + "." TANDREL_SOVERSION);
+  }
+  return paths;
+}
+
+std::unique_ptr<LoadedLibrary> LoadLibraryOfProgram(const std::string& programFile,
+                                                    const std::u16string& fileName) {
+  // Full paths only: the loader's search order (LD_LIBRARY_PATH, the working folder) is never used.
+  for (const std::string& path : ProgramLibraryPaths(programFile, fileName)) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle != nullptr) return std::make_unique<SharedObject>(handle);
+  }
+  return nullptr;
+}
+
+std::unique_ptr<LoadedLibrary> LinuxPlatform::LoadProgramLibrary(const std::u16string& fileName) {
+  return LoadLibraryOfProgram(text::Utf16ToUtf8(ProgramFilePath()), fileName);
 }
 
 void LinuxPlatform::RunDialog(DialogHandler& handler) {
+  std::string why;
+  if (RunWindowDialog(ProgramFolder(), handler, why)) return;
+  if (!why.empty()) {
+    DebugOutput(
+        text::Utf8ToUtf16("Ostrel: no window (" + why + "), the dialog runs in the terminal"));
+  }
   TerminalDialog dialog(stdout, STDIN_FILENO, *this);
   dialog.Run(handler);
 }

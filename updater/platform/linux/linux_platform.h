@@ -1,9 +1,12 @@
 // The updater's services on Linux: a lock file beside the program, standard error as the
 // diagnostic channel, INI files with the profile functions' rules, sysfs device lists,
-// dlopen from the program's folder and the terminal dialog.
+// dlopen from the program's folder (or the installed lib/), and the dialog in a window on a
+// desktop, in the terminal elsewhere.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -40,11 +43,23 @@ class LinuxPlatform : public Platform {
   [[noreturn]] void EndProcessNow(int exitCode) override;
 
  private:
+  std::string ProgramFolder();
+
   std::string sysfsRoot_;
   int lockFd_ = -1;
 };
 
 // The file a Windows library name stands for on Linux: Tandrel.dll -> libtandrel.so.
 std::string SharedObjectName(const std::u16string& windowsFileName);
+
+// Where a library of the program is looked for, in order: the program's folder, and for
+// Tandrel also ../lib/libtandrel.so.<soversion> of an installed layout. programFile is the
+// program's real path.
+std::vector<std::string> ProgramLibraryPaths(const std::string& programFile,
+                                             const std::u16string& fileName);
+
+// The first of ProgramLibraryPaths that loads, or null.
+std::unique_ptr<LoadedLibrary> LoadLibraryOfProgram(const std::string& programFile,
+                                                    const std::u16string& fileName);
 
 }  // namespace ostrel::linux_platform

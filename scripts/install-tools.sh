@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a task needs, only those missing: "demo" (the native build and
+# the simulation kit) or "all" (every build and test of scripts/test-all.sh). Run as root, or
+# with sudo at hand; otherwise it names what is missing and fails.
+#
+# usage: install-tools.sh demo|all
+set -euo pipefail
+
+demo=(cmake ninja-build g++ libgtest-dev)
+all=("${demo[@]}" file libgtest-dev googletest libbenchmark-dev g++-mingw-w64-i686-posix
+     g++-mingw-w64-x86-64-posix wine64 unzip xvfb imagemagick libgtk-3-dev xdotool pkg-config
+     dpkg-dev)
+
+case "${1:-}" in
+  demo) wanted=("${demo[@]}") ;;
+  all) wanted=("${all[@]}") ;;
+  *) echo "usage: $0 demo|all" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" = 0 ]; then
+  as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+  as_root=(sudo)
+else
+  echo "Missing packages: ${missing[*]}" >&2
+  echo "Install them as root: apt-get install ${missing[*]}" >&2
+  exit 1
+fi
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null

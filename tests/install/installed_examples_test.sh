@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# cmake --install of a build into a scratch prefix, its exact listing, then examples/ built
+# out of the tree against the installed files, once through find_package(Tandrel) and once
+# through pkg-config, and each program run: with no camera attached it reports one.
+#
+# usage: installed_examples_test.sh <build folder> <examples folder> <C compiler> <work folder>
+set -euo pipefail
+[ $# -eq 4 ] || { echo "usage: $0 <build folder> <examples folder> <C compiler> <work folder>" >&2; exit 2; }
+build=$1 examples=$2 cc=$3 work=$4
+rm -rf "$work"
+prefix=$work/prefix
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+show() { echo "\$ $*" >&2; "$@"; }
+
+show cmake --install "$build" --prefix "$prefix" >/dev/null
+expected=$(sort <<'LIST'
+bin/bin/
+bin/ostrel
+bin/pid.ini
+include/tandrel.h
+lib/cmake/Tandrel/TandrelConfig.cmake
+lib/cmake/Tandrel/TandrelConfigVersion.cmake
+lib/cmake/Tandrel/TandrelTargets-relwithdebinfo.cmake
+lib/cmake/Tandrel/TandrelTargets.cmake
+lib/libtandrel.so
+lib/libtandrel.so.4
+lib/libtandrel.so.4.0
+lib/pkgconfig/tandrel.pc
+lib/udev/rules.d/70-ostrel-cameras.rules
+LIST
+)
+# The window module goes beside the program when the build has one.
+if [ -e "$build/updater/libostrel-gtk.so" ]; then
+  expected=$(sort <<<"$expected"$'\n'bin/libostrel-gtk.so)
+fi
+actual=$(cd "$prefix" && find . -mindepth 1 \( -type d -empty -printf '%P/\n' \) -o \( ! -type d -printf '%P\n' \) | sort)
+if [ "$actual" != "$expected" ]; then
+  fail "installed files differ (< expected, > installed):"
+  diff <(echo "$expected") <(echo "$actual") | grep '^[<>]' || true
+fi
+
+# run_example <program>: it must load the installed library by its soname and report that no
+# camera is attached.
+run_example() {
+  local program=$1 output code=0
+  readelf -d "$program" | grep -q 'NEEDED.*\[libtandrel\.so\.4\]' || fail "$program: does not need libtandrel.so.4"
+  output=$(ldd "$program" | awk '/libtandrel/ { print $3 }')
+  [ "$(realpath -q "$output")" = "$(realpath "$prefix/lib/libtandrel.so.4")" ] ||
+    fail "$program: libtandrel from '$output'"
+  output=$("$program") || code=$?
+  echo "$output (exit $code)"
+  [ "$output" = "no camera: -1" ] && [ "$code" = 1 ] || fail "$program: '$output', exit $code"
+}
+
+echo "--- find_package(Tandrel)"
+show cmake -S "$examples" -B "$work/cmake" -G Ninja -DCMAKE_C_COMPILER="$cc" \
+  -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+show cmake --build "$work/cmake"
+run_example "$work/cmake/zel_info"
+
+echo "--- pkg-config"
+export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
+flags=$(show pkg-config --cflags --libs tandrel)
+echo "$flags"
+mkdir -p "$work/pkg-config"
+# shellcheck disable=SC2086 # the flags are words
+show "$cc" -Wall -Wextra -Werror -o "$work/pkg-config/zel_info" "$examples/zel_info.c" $flags
+run_example "$work/pkg-config/zel_info"
+
+[ "$failures" = 0 ] || { echo "$failures failure(s)"; exit 1; }
+echo "installed examples: both builds ran against $prefix"
