@@ -1,14 +1,16 @@
-/* Binds the first ZEL camera and prints its chip id and system information record. */
+/* Binds a ZEL camera and prints its chip id and system information record.
+ * usage: zel_info [device handle]; without one, the first ZEL camera (on Linux a handle is the
+ * camera's node, e.g. /dev/video0 or a /dev/v4l/by-id name). */
 #include <stdio.h>
 
 #include "tandrel.h"
 
-int main(void) {
+int main(int argc, char** argv) {
   int chipId = 0;
   ZelSystemInfo info;
   int result;
 
-  result = ZelSetDeviceHandle(NULL);
+  result = ZelSetDeviceHandle(argc > 1 ? argv[1] : NULL);
   if (result != ZEL_OK) {
     printf("binding failed: %d\n", result);
     return 1;

@@ -84,6 +84,12 @@ ZelCamera::ZelCamera(const WorldFile& world, const CameraConfig& config, TraceLo
 
 ZelCamera::~ZelCamera() { StopRaiser(); }
 
+std::optional<uint32_t> ZelCamera::NodeOf(const uint8_t (&propertySet)[16]) {
+  const int unit = UnitOf(propertySet);
+  if (unit < 0) return std::nullopt;
+  return kExtensionNode + static_cast<uint32_t>(unit);
+}
+
 uint32_t ZelCamera::SetAutoUpdateListener(std::function<void()> listener) {
   constexpr uint32_t kEnableDescriptorBytes = 24;
   const bool enable = static_cast<bool>(listener);

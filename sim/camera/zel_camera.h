@@ -38,6 +38,9 @@ class ZelCamera {
   ~ZelCamera();
 
   bool HasExtensionUnit() const { return hasExtensionUnit_; }
+  // The topology node of the extension unit with this property set; nothing for another set.
+  // Transports that address a unit by its descriptor rather than by node ask here.
+  static std::optional<uint32_t> NodeOf(const uint8_t (&propertySet)[16]);
 
   // One property request on a topology node. propertySet is the GUID in memory layout. A
   // request without data and with length 0 is the size probe. Returns the status word.

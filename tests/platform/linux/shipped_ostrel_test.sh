@@ -1,93 +1,220 @@
 #!/usr/bin/env bash
-# The shipped Linux ostrel (and libtandrel.so beside it) against cameras laid out as the kernel
-# lays them out: a sysfs tree with USB devices and video4linux nodes, mounted over /sys, and
-# device nodes under /dev, in a private mount namespace. Each silent run's exit code and log
-# are checked.
+# The shipped Linux ostrel and libtandrel.so against cameras shaped as the kernel shapes them:
+# a sysfs tree and /dev nodes (sim/linux/make_sysfs_tree.sh) mounted over /sys and /dev in a
+# private mount namespace, and libfake_uvc_node.so preloaded, which answers the nodes'
+# UVCIOC_CTRL_QUERY calls from the ZEL camera model of each case's world. The binaries are the
+# ones this build ships, unchanged. Each case checks the exit code, log lines and the flash
+# files byte for byte; <work folder>/summary.txt lists the runs.
 #
-# usage: shipped_ostrel_test.sh <ostrel> <libtandrel.so> <ostrel_image_maker> <work folder>
+# usage: shipped_ostrel_test.sh <ostrel> <libtandrel.so> <ostrel_image_maker> <libfake_uvc_node.so>
+#                               <make_sysfs_tree.sh> <zel_flash_files> <zel_info> <work folder>
 set -euo pipefail
-[ $# -eq 4 ] || { echo "usage: $0 <ostrel> <libtandrel.so> <image maker> <work folder>" >&2; exit 2; }
-ostrel=$1 tandrel=$2 image_maker=$3 work=$4
+[ $# -eq 8 ] || { echo "usage: $0 <ostrel> <libtandrel.so> <image maker> <fake node library>" \
+                       "<tree maker> <flash files> <zel_info> <work folder>" >&2; exit 2; }
+ostrel=$1 tandrel=$2 image_maker=$3 fake_node=$4 make_tree=$5 flash_files=$6 zel_info=$7 work=$8
 
 if [ "$(id -u)" != 0 ] || ! unshare -m true 2>/dev/null; then
-  echo "needs root and a private mount namespace (unshare -m): not tested"
+  echo "needs root (mknod, mount) and a private mount namespace (unshare -m): not tested"
   exit 77
 fi
+
+# In a sanitized build the preloaded library is sanitized too, and the sanitizer's runtime
+# must be the first library of the process.
+preload=$fake_node
+runtime=$(ldd "$fake_node" | awk '/libasan|libtsan/ { print $3 }')
+[ -z "$runtime" ] || preload=$runtime:$fake_node
 
 rm -rf "$work"
 mkdir -p "$work"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+summary() { printf '%-24s expected %-28s got %s\n' "$1" "$2" "$3" | tee -a "$work/summary.txt"; }
 
-# camera <sysfs root> <node> <port> <vid> <pid> <bcd>: a USB camera's interface with its node.
-camera() {
-  local sys=$1 node=$2 port=$3
-  local usb=$sys/devices/pci0000:00/0000:00:14.0/usb1/$port
-  mkdir -p "$usb/$port:1.0" "$sys/class/video4linux/$node"
-  printf '%s\n' "$4" >"$usb/idVendor"
-  printf '%s\n' "$5" >"$usb/idProduct"
-  printf '%s\n' "$6" >"$usb/bcdDevice"
-  printf '00\n' >"$usb/$port:1.0/bInterfaceNumber"
-  ln -s "../../../devices/pci0000:00/0000:00:14.0/usb1/$port/$port:1.0" \
-    "$sys/class/video4linux/$node/device"
-}
+readonly manufacturer="NORV Inc"
 
-# run <case> <expected exit> <setup commands...>: a program folder and a world, then ostrel -s
-# in the namespace; the log's lines after the banner go to <case>/log.txt.
-run() {
-  local name=$1 expected=$2
-  shift 2
-  local dir=$work/$name
-  mkdir -p "$dir/program/bin" "$dir/sys/class/video4linux" "$dir/dev"
+# new_case <name>: a program folder with pid.ini and a 0107 ZEL image, and an empty world.
+new_case() {
+  dir=$work/$1
+  specs=()
+  cameras=0
+  tree_change=true
+  mkdir -p "$dir/program/bin"
   cp "$ostrel" "$tandrel" "$dir/program/"
   printf '[PID_2040]\r\nCHIP=4\r\nBIN=zel.bin\r\n' >"$dir/program/pid.ini"
   "$image_maker" zel 0107 "$dir/program/bin/zel.bin" >/dev/null
-  touch "$dir/dev/null"
-  ( cd "$dir" && "$@" )
-  local code=0
+  "$flash_files" updated "$dir/program/bin/zel.bin" "$manufacturer" "$dir/expected.flash"
+  "$flash_files" updated "$dir/program/bin/zel.bin" "" "$dir/expected-unnamed.flash"
+  printf '[World]\nTrace=trace.log\n' >"$dir/world.ini"
+}
+
+# camera <n> <port> <zel|plain> <vid> <pid> <bcd> [world keys...]: a camera on node videoN; a
+# ZEL camera's flash holds an image of version bcd made for the manufacturer name.
+camera() {
+  local n=$1 kind=$3 bcd=$6
+  specs+=("$1:$2:$3:$4:$5:$6")
+  cameras=$((cameras + 1))
+  printf '[Camera%d]\nModel=%s\nDevicePath=/dev/video%s\nFlash=video%s.flash\n' \
+    "$cameras" "$kind" "$n" "$n" >>"$dir/world.ini"
+  shift 6
+  [ $# -eq 0 ] || printf '%s\n' "$@" >>"$dir/world.ini"
+  if [ "$kind" = zel ] && [ ! -e "$dir/video$n.flash" ]; then
+    "$flash_files" camera "$bcd" "$manufacturer" "$dir/video$n.flash"
+    cp "$dir/video$n.flash" "$dir/video$n.before"
+  fi
+}
+
+# in_namespace <command...>: the command in the case's program folder with the case's tree
+# over /sys and /dev and the fake node library preloaded; its exit code is in $code.
+in_namespace() {
+  rm -rf "$dir/root"
+  mkdir -p "$dir/root/dev"
+  "$make_tree" "$dir/root" ${specs[@]+"${specs[@]}"}
+  mknod "$dir/root/dev/null" c 1 3
+  (cd "$dir/root" && "$tree_change")
+  code=0
   unshare -m bash -c '
     set -e
+    dir=$1 fake=$2
+    shift 2
     mount --make-rprivate /
-    mount --bind /dev/null "$1/dev/null"
-    mount --bind "$1/sys" /sys
-    mount --bind "$1/dev" /dev
-    cd "$1/program" && exec timeout 60 ./ostrel -s </dev/null >/dev/null 2>&1' _ "$dir" || code=$?
+    mount --bind "$dir/root/sys" /sys
+    mount --bind "$dir/root/dev" /dev
+    cd "$dir/program"
+    exec timeout 120 env LD_PRELOAD="$fake" FAKE_UVC_WORLD="$dir/world.ini" "$@" \
+      </dev/null 2>>"$dir/stderr.txt"' _ "$dir" "$preload" "$@" >"$dir/stdout.txt" || code=$?
+}
+
+# run_ostrel <expected exit> [windowed]: ostrel -s, or the windowed run (drawn in the terminal
+# view, unattended: it ends with the update); the log's lines after the banner go to log.txt.
+run_ostrel() {
+  local name=${dir##*/}
+  rm -f "$dir/program/bin/Ostrel_sp.log"
+  if [ "${2:-}" = windowed ]; then
+    name="$name (windowed)"
+    in_namespace env -u DISPLAY -u WAYLAND_DISPLAY ./ostrel
+  else
+    in_namespace ./ostrel -s
+  fi
   iconv -f UTF-16LE -t UTF-8 "$dir/program/bin/Ostrel_sp.log" 2>/dev/null | tr -d '\r\357\273\277' |
     tail -n +2 >"$dir/log.txt" || true
-  printf '%-28s exit %s  %s\n' "$name" "$code" "$(paste -sd'|' "$dir/log.txt")"
-  [ "$code" = "$expected" ] || fail "$name: exit $code, expected $expected"
+  summary "$name" "exit $1" "exit $code, log ends: $(tail -n 1 "$dir/log.txt")"
+  [ "$code" = "$1" ] || fail "$name: exit $code, expected $1"
 }
-expect_log() { grep -Fxq -- "$2" "$work/$1/log.txt" || fail "$1: no log line '$2'"; }
+expect_log() { grep -Fxq -- "$1" "$dir/log.txt" || fail "${dir##*/}: no log line '$1'"; }
+same() { cmp -s "$dir/$1" "$dir/$2" || fail "${dir##*/}: $1 differs from $2"; }
+differs() { ! cmp -s "$dir/$1" "$dir/$2" || fail "${dir##*/}: $1 is the same as $2"; }
 
-run no-camera 1 true
-expect_log no-camera "No Camera found!"
+new_case no-camera
+run_ostrel 1
+expect_log "No Camera found!"
 
-run pid-not-match 2 camera sys video0 1-1 0408 1234 0105
-expect_log pid-not-match "PID not match"
+new_case pid-not-match
+camera 0 1-1 zel 0408 1234 0105
+run_ostrel 2
+expect_log "PID not match"
+same video0.flash video0.before
 
-run up-to-date 0 camera sys video0 1-1 0408 2040 0107
-expect_log up-to-date "Camera vid=0x0408, pid=0x2040, bcd=0x0107."
-expect_log up-to-date "**FW version is the same, skip update!"
+new_case up-to-date
+camera 0 1-1 zel 0408 2040 0107
+run_ostrel 0
+expect_log "Camera vid=0x0408, pid=0x2040, bcd=0x0107."
+expect_log "**FW version is the same, skip update!"
+same video0.flash video0.before
 
 # An image that is not a regular file is refused at once, never waited on.
-image_is_a_fifo() {
-  camera sys video0 1-1 0408 2040 0105
-  rm program/bin/zel.bin
-  mkfifo program/bin/zel.bin
-}
-run image-is-a-fifo 3 image_is_a_fifo
-expect_log image-is-a-fifo "Auto load the file[zel.bin], load fail!"
+new_case image-not-loadable
+camera 0 1-1 zel 0408 2040 0105
+rm "$dir/program/bin/zel.bin"
+mkfifo "$dir/program/bin/zel.bin"
+run_ostrel 3
+expect_log "Auto load the file[zel.bin], load fail!"
+
+# The camera's manufacturer name read from its flash goes into the image it is given.
+new_case full-update
+camera 0 1-1 zel 0408 2040 0105
+run_ostrel 0 windowed
+expect_log "Start update!"
+expect_log "**Update Success!"
+same video0.flash expected.flash
+
+# The camera is gone in the middle of writing the image (ENODEV from then on); plugged in
+# again, the next run writes it completely.
+new_case unplug-then-complete
+camera 0 1-1 zel 0408 2040 0105 UnplugAfter=12000
+run_ostrel 5 windowed
+expect_log "**Update fail!"
+cmp -s <(head -c 16384 "$dir/video0.flash") <(head -c 16384 "$dir/expected.flash") ||
+  fail "unplug-then-complete: the first 16 KiB were not written before the unplug"
+differs video0.flash expected-unnamed.flash
+sed -i '/^UnplugAfter=/d' "$dir/world.ini"
+# The camera's name went with the erase before the unplug: the image is written without one.
+run_ostrel 0
+expect_log "Start update!"
+same video0.flash expected-unnamed.flash
+
+# The camera answers its size queries with EBUSY (not ready) for a while after the erase
+# command, as it is busy erasing; the library waits and the update completes.
+new_case busy-during-erase
+erase=$(grep -n -m1 '^SET 0 3 64 e0' "$work/full-update/trace.log" | cut -d: -f1)
+camera 0 1-1 zel 0408 2040 0105 "BusyLenFrom=$((erase + 1))" BusyLenCount=3
+run_ostrel 0
+same video0.flash expected.flash
+[ "$(grep -c 'answered EBUSY' "$dir/stderr.txt")" = 3 ] || fail "busy-during-erase: not 3 EBUSY answers"
+# The busy answers never reach the model: it sees exactly the requests of an undisturbed update.
+cmp -s "$dir/trace.log" "$work/full-update/trace.log" ||
+  fail "busy-during-erase: the camera saw other requests than in full-update"
+
+# A webcam without the ZEL units is listed first; the ZEL camera after it is updated.
+new_case other-webcam-first
+camera 0 1-1 plain 046d 0825 0010
+camera 2 1-2 zel 0408 2040 0105
+run_ostrel 0
+expect_log "Start update!"
+same video2.flash expected.flash
+
+# Two ZEL cameras: the first is not in pid.ini, the second is due; only the second is written.
+new_case two-zel-cameras
+camera 0 1-1 zel 0408 2041 0105
+camera 2 1-2 zel 0408 2040 0105
+run_ostrel 0
+expect_log "Start update!"
+same video2.flash expected.flash
+same video0.flash video0.before
+
+# The user may not open the camera's node: the update fails at once, nothing is written.
+new_case node-not-permitted
+camera 0 1-1 zel 0408 2040 0105 OpenDenied=1
+run_ostrel 5 windowed
+expect_log "**Update fail!"
+grep -Fxq "Connect device, failed..." "$dir/stderr.txt" || fail "node-not-permitted: no debug line"
+same video0.flash video0.before
+[ ! -s "$dir/trace.log" ] || fail "node-not-permitted: the camera received requests"
 
 # A due camera whose node is a character device without a UVC driver behind it (the numbers of
-# /dev/null): every extension-unit query is refused, so the update fails.
-node_without_uvc() {
-  camera sys video0 1-1 0408 2040 0105
+# /dev/null, and no camera of the world): every extension-unit query is refused (ENOTTY).
+node_of_another_driver() {
+  rm dev/video0
   mknod dev/video0 c 1 3
-  mkdir -p sys/dev/char
-  ln -s ../../class/video4linux/video0 sys/dev/char/1:3
+  ln -s "$(readlink sys/dev/char/81:0)" sys/dev/char/1:3
 }
-run node-without-uvc 5 node_without_uvc
-expect_log node-without-uvc "Start update!"
+new_case node-without-uvc
+specs=(0:1-1:zel:0408:2040:0105)
+tree_change=node_of_another_driver
+run_ostrel 5
+expect_log "Start update!"
+
+# A host program binds the camera by its /dev/v4l/by-id and by-path names, behind a webcam.
+new_case by-id-handle
+camera 0 1-1 plain 046d 0825 0010
+camera 2 1-2 zel 0408 2040 0105
+for handle in /dev/v4l/by-id/usb-NORV_ZEL_Camera_1-2-video-index0 \
+              /dev/v4l/by-path/pci-0000:00:14.0-usb-0:2:1.0-video-index0 /dev/video2; do
+  in_namespace "$zel_info" "$handle"
+  got=$(paste -sd'|' "$dir/stdout.txt")
+  summary "by-id-handle ${handle##*/}" "chip id: 0x0A020801" "exit $code: $got"
+  [ "$code" = 0 ] && grep -Fxq "chip id: 0x0A020801" "$dir/stdout.txt" ||
+    fail "by-id-handle: $handle gave exit $code: $got"
+done
 
 echo "$failures failed"
 [ "$failures" = 0 ]
