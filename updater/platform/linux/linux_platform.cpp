@@ -5,6 +5,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -152,7 +153,17 @@ std::optional<std::vector<ImagingDevice>> LinuxPlatform::ImagingDevices() {
 std::shared_ptr<void> LinuxPlatform::OpenDeviceHandle(const std::string& devicePath) {
   for (const auto& device : ListVideoDevices(sysfsRoot_)) {
     if (device.devicePath == devicePath) {
-      return TextDeviceHandle("/dev/" + device.node);
+      const std::string node = "/dev/" + device.node;
+      // A node the user may not open fails the update like any unreachable camera; the
+      // diagnostic says why, which the library's result cannot.
+      const int fd = open(node.c_str(), O_RDWR | O_CLOEXEC);
+      if (fd < 0 && (errno == EACCES || errno == EPERM)) {
+        DebugOutput(text::Utf8ToUtf16("No permission to open " + node +
+                                      " (camera permissions: see README)"));
+        return nullptr;
+      }
+      if (fd >= 0) close(fd);
+      return TextDeviceHandle(node);
     }
   }
   return nullptr;
