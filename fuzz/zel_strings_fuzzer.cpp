@@ -1,6 +1,8 @@
 // The ZEL name and string-descriptor logic: the rules on video-input display names, the
 // string-slot size of an image's descriptor area, and the manufacturer name written into an
 // image (in sparse form over a whole flash), which must stay inside its slot and read back.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -46,17 +48,20 @@ void CheckSlotSize(const uint8_t* area) {
 }
 
 void CheckManufacturerWrite(std::vector<uint8_t> image, const std::string& name) {
-  const std::vector<uint8_t> before = image;
+  std::vector<uint8_t> expected = image;
   const int slot = tandrel::StringSlotSize(image.data() + tandrel::kStringArea);
   Check(pfn_UVC_SetManufactureStringToFW(image.data(), 0, name.c_str()) == ZEL_OK,
         "a name is always taken");
   const size_t length = strnlen(name.c_str(), kNameBytes);
   const size_t slotBegin = static_cast<size_t>(tandrel::kStringArea + kManufacturerSlot * slot);
-  for (size_t i = 0; i < image.size(); ++i) {
-    const bool inSlot = length > 0 && i >= slotBegin && i < slotBegin + static_cast<size_t>(slot);
-    const bool index = i == static_cast<size_t>(length == 0 ? kSerialNumberIndex : kManufacturerIndex);
-    if (!inSlot && !index) Check(image[i] == before[i], "only the slot and its index change");
+  // Apart from the slot and its index byte the image is as it was.
+  const size_t index = length == 0 ? kSerialNumberIndex : kManufacturerIndex;
+  expected[index] = image[index];
+  if (length > 0) {
+    std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(slotBegin), slot,
+                expected.begin() + static_cast<std::ptrdiff_t>(slotBegin));
   }
+  Check(image == expected, "only the slot and its index change");
   if (length == 0 || slot == 0) return;
   const uint8_t* written = image.data() + slotBegin;
   const size_t characters = std::min(length, static_cast<size_t>((slot - 2) / 2));
