@@ -2,8 +2,8 @@
 # The whole test suite: the native build with its tests and its Linux packages, again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer,
 # the 32-bit Windows release build (compiled and checked, not run: exports, imports, version
-# blocks, the release archive), the 64-bit Windows build with its tests under wine64, and a
-# sample of the fault sweep.
+# blocks, the release archive), the 64-bit Windows build with its tests under wine64, a sample
+# of the fault sweep and a bounded run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-tools.sh all
@@ -56,6 +56,9 @@ step "fault sweep: a sample (scripts/fault-sweep.sh without --sample sweeps in f
 # ended; until that is found, a Windows test that fails gets one more try, and the rerun shows.
 step "tests: win64"
 ctest --preset win64 -j"$jobs" --repeat until-pass:2
+
+step "fuzz: every target for 12 s"
+./scripts/fuzz.sh --seconds 12
 
 step "reports of the Windows platform tests"
 # What the platform tests measured (trace comparison, the silent runs' table, the windowed

@@ -13,6 +13,13 @@ constexpr std::array<char16_t, 32> kCp1252High = {
     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+// The character byte 0x80 + k stands for. The five bytes the code page leaves undefined stand
+// for the control characters of the same number, both ways, as the system conversion has it:
+// a line read and written back keeps them.
+char16_t HighByteChar(size_t k) {
+  return kCp1252High[k] != 0 ? kCp1252High[k] : static_cast<char16_t>(0x80 + k);
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -34,6 +41,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
+  // The smallest code point each sequence length may carry; anything shorter is overlong.
+  constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
   std::u16string out;
   out.reserve(utf8.size());
   size_t i = 0;
@@ -57,17 +66,12 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
       ++i;
       continue;
     }
-    if (i + extra >= utf8.size()) {  // truncated sequence at the end
-      out += u'\uFFFD';
-      break;
-    }
-    bool valid = true;
-    for (int k = 1; k <= extra; ++k) {
+    // A sequence cut short (by the end or by a byte that does not continue it) gives one
+    // U+FFFD and decoding goes on after its lead byte.
+    bool valid = i + extra < utf8.size();
+    for (int k = 1; valid && k <= extra; ++k) {
       const auto next = static_cast<uint8_t>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        valid = false;
-        break;
-      }
+      valid = (next & 0xC0) == 0x80;
       cp = (cp << 6) | (next & 0x3F);
     }
     if (!valid) {
@@ -76,7 +80,11 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
       continue;
     }
     i += extra + 1;
-    if (cp >= 0x10000) {
+    // Overlong forms, surrogates and values past U+10FFFF are no characters: read as U+FFFD,
+    // so that text read and written back reads the same.
+    if (cp < kSmallest[extra] || (cp >= 0xD800 && cp < 0xE000) || cp > 0x10FFFF) {
+      out += u'\uFFFD';
+    } else if (cp >= 0x10000) {
       cp -= 0x10000;
       out += static_cast<char16_t>(0xD800 + (cp >> 10));
       out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
@@ -110,8 +118,7 @@ std::u16string Cp1252ToUtf16(std::string_view bytes) {
   for (char ch : bytes) {
     const auto b = static_cast<uint8_t>(ch);
     if (b >= 0x80 && b < 0xA0) {
-      const char16_t mapped = kCp1252High[b - 0x80];
-      out += mapped != 0 ? mapped : static_cast<char16_t>(b);
+      out += HighByteChar(b - 0x80u);
     } else {
       out += static_cast<char16_t>(b);
     }
@@ -129,7 +136,7 @@ std::string Utf16ToCp1252(std::u16string_view utf16) {
     }
     char mapped = '?';
     for (size_t k = 0; k < kCp1252High.size(); ++k) {
-      if (kCp1252High[k] == c) {
+      if (HighByteChar(k) == c) {
         mapped = static_cast<char>(0x80 + k);
         break;
       }

@@ -9,7 +9,8 @@ namespace text {
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
-// Windows-1252, the ANSI code page the profile files and device paths are read in.
+// Windows-1252, the ANSI code page the profile files and device paths are read in. Its five
+// undefined bytes stand for U+0081, U+008D, U+008F, U+0090 and U+009D, both ways.
 std::u16string Cp1252ToUtf16(std::string_view bytes);
 // Characters outside the code page become '?', as the system conversion does.
 std::string Utf16ToCp1252(std::u16string_view utf16);

@@ -109,6 +109,31 @@ TEST(WriteString, ReplacesOrAddsAndKeepsEverythingElse) {
             "[New]\r\nK=v\r\n");
 }
 
+// A write keeps the other lines as they read: the code page's undefined bytes unchanged, invalid
+// UTF-8 (a lead byte past F4, an encoded surrogate, an overlong form, a cut sequence) as U+FFFD,
+// so that the section names and keys found before the write are found after it.
+TEST(WriteString, OtherLinesStayAsTheyRead) {
+  const struct {
+    std::string kept;      // as in the file
+    std::string written;   // as a write leaves it
+  } cases[] = {
+      {"[A\x81\x8D\x8F\x90\x9D]\r\n", "[A\x81\x8D\x8F\x90\x9D]\r\n"},
+      {"\xEF\xBB\xBF[A\xF5\xBC\xB7\xB6]\r\n", "\xEF\xBB\xBF[A\xEF\xBF\xBD]\r\n"},
+      {"\xEF\xBB\xBF[A\xED\xA0\x80\xC0\x80]\r\n", "\xEF\xBB\xBF[A\xEF\xBF\xBD\xEF\xBF\xBD]\r\n"},
+      {"\xEF\xBB\xBF[A]\r\nX=\xE2\x82", "\xEF\xBB\xBF[A]\r\nX=\xEF\xBF\xBD\xEF\xBF\xBD\r\n"},
+      {"\xEF\xBB\xBF[A]\r\nX=\xE2Z", "\xEF\xBB\xBF[A]\r\nX=\xEF\xBF\xBDZ\r\n"},
+  };
+  for (const auto& c : cases) {
+    ScratchDir dir;
+    dir.WriteFile(u"t.ini", c.kept);
+    ASSERT_TRUE(profile::WriteString(dir.File(u"t.ini"), u"New", u"K", u"v"));
+    EXPECT_EQ(dir.ReadFile(u"t.ini"), c.written + "[New]\r\nK=v\r\n") << c.kept;
+    // And a second write finds what the first one wrote.
+    ASSERT_TRUE(profile::WriteString(dir.File(u"t.ini"), u"New", u"K", u"w"));
+    EXPECT_EQ(profile::GetString(dir.File(u"t.ini"), u"New", u"K", u""), u"w") << c.kept;
+  }
+}
+
 TEST(WriteString, NewFileIsAnsiWithCrLfAndAnExistingUtf16FileStaysUtf16) {
   ScratchDir dir;
   ASSERT_TRUE(profile::WriteString(dir.File(u"new.ini"), u"SETTING", u"CHIP", u"4\u20ac\u4e00"));

@@ -1,12 +1,12 @@
 // Chip vendor 3: the SONIX engine, which burns the camera's 64 KiB serial flash through
 // BurnerApLib.
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 #include <vector>
 
 #include "engines/engines.h"
 #include "engines/part_image.h"
+#include "engines/sonix_rules.h"
 #include "engines/vendor_engine.h"
 #include "update_record.h"
 #include "vendor_api/burner_ap_lib.h"
@@ -15,29 +15,9 @@ namespace ostrel {
 namespace {
 
 namespace api = burner_ap_lib;
+using namespace sonix;
 
 constexpr uint32_t kBurnBytes = 0x10000;
-constexpr uint32_t kIdentityAddress = 0x150;
-constexpr size_t kIdentityBytes = 5;
-constexpr uint8_t kKindL = 0x4C;
-constexpr uint8_t kKindS = 0x53;
-
-// Where the write-protection byte lives, by the first four characters of the ROM version
-// text and its byte 5; the first matching row wins. A row without an address reads it from
-// the chip.
-struct ProtectionRow {
-  const char* versions[5];
-  uint8_t byte5;
-  bool fromChip;
-  uint16_t address;
-};
-
-constexpr ProtectionRow kProtectionRows[] = {
-    {{"231R"}, 2, false, 0x000F},
-    {{"232R", "275R", "276R", "290R"}, 1, false, 0xC034},
-    {{"232R"}, 2, true, 0},
-    {{"286R", "288R", "289R", "270R", "271R"}, 1, true, 0},
-};
 constexpr uint16_t kDefaultProtectionAddress = 0x8034;
 
 struct BurnerApLib {
@@ -53,17 +33,6 @@ struct BurnerApLib {
   api::UnInitializeDriverInterfaceFn UnInitialize_DriverInterface;
 };
 
-const ProtectionRow* MatchingRow(const char* romVersion) {
-  const uint8_t byte5 = static_cast<uint8_t>(romVersion[5]);
-  for (const ProtectionRow& row : kProtectionRows) {
-    if (row.byte5 != byte5) continue;
-    for (const char* text : row.versions) {
-      if (text != nullptr && std::strncmp(romVersion, text, 4) == 0) return &row;
-    }
-  }
-  return nullptr;
-}
-
 uint16_t ProtectionAddress(const BurnerApLib& lib) {
   char romVersion[api::kRomVersionBytes] = {};
   lib.GetRomVersion(romVersion);
@@ -75,29 +44,6 @@ uint16_t ProtectionAddress(const BurnerApLib& lib) {
   unsigned char chipBytes[8] = {};
   lib.ProcReadFromASIC(static_cast<unsigned short>(sectorTable + 8), chipBytes);
   return static_cast<uint16_t>(chipBytes[0] * 256 + 0x34);
-}
-
-// The first loaded part whose identity matches the camera's: the kind letter at 0x150 and,
-// for L, identity byte 3 at 0x153, for S, byte 4 at 0x154. 0 when none fits.
-int ChoosePart(const uint8_t (&identity)[kIdentityBytes]) {
-  size_t matchIndex;
-  if (identity[0] == kKindL) {
-    matchIndex = 3;
-  } else if (identity[0] == kKindS) {
-    matchIndex = 4;
-  } else {
-    return 0;
-  }
-  for (int n = 1; n <= kPartCount; ++n) {
-    if (!PartIsLoaded(n)) continue;
-    const uint8_t* part = g_pPartImage[n].get();
-    if (static_cast<size_t>(g_nPartImageSize[n]) <= kIdentityAddress + matchIndex) continue;
-    if (part[kIdentityAddress] == identity[0] &&
-        part[kIdentityAddress + matchIndex] == identity[matchIndex]) {
-      return n;
-    }
-  }
-  return 0;
 }
 
 bool BindBurnerApLib(CVarnelCameraDlg& record, std::unique_ptr<LoadedLibrary>& library,
