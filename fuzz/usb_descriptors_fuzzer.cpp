@@ -1,6 +1,7 @@
 // The Linux transport's reading of a camera's raw USB descriptors (the sysfs "descriptors"
 // file) for its extension units: the input's bytes as they are, and the input laid out as a
-// well-formed descriptor list, which must give the same unit with an extension unit appended.
+// well-formed descriptor list, which must give the same unit with a configuration holding a
+// VideoControl interface and an extension unit appended.
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -38,13 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string list = WellFormedList(input);
   for (const Guid& unit : tandrel::kExtensionUnitSets) {
     const std::string guid(reinterpret_cast<const char*>(&unit), sizeof unit);
-    if (tandrel::FindExtensionUnitId(raw, unit)) {
-      Check(raw.find(guid) != std::string::npos, "a found unit's GUID is in the bytes");
+    const std::optional<uint8_t> actives[] = {std::nullopt, appendedId};
+    for (const std::optional<uint8_t> active : actives) {
+      if (tandrel::FindExtensionUnitId(raw, unit, active)) {
+        Check(raw.find(guid) != std::string::npos, "a found unit's GUID is in the bytes");
+      }
     }
-    // The first unit in the list wins; without one, the appended unit is found.
-    const std::optional<uint8_t> inList = tandrel::FindExtensionUnitId(list, unit);
+    // The first unit of the active configuration wins; without one, the appended unit is found.
+    const std::optional<uint8_t> inList = tandrel::FindExtensionUnitId(list, unit, 1);
+    const std::string appendedConfiguration = tandrel::Configuration(
+        1, tandrel::kVideoControlInterface + tandrel::ExtensionUnit(appendedId, unit));
     const std::optional<uint8_t> appended =
-        tandrel::FindExtensionUnitId(list + tandrel::ExtensionUnit(appendedId, unit), unit);
+        tandrel::FindExtensionUnitId(list + appendedConfiguration, unit, 1);
     Check(appended == inList.value_or(appendedId), "a unit after a well-formed list is found");
   }
   return 0;

@@ -2,8 +2,9 @@
 # Builds the fuzz targets (preset fuzz: clang, libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs each in turn from its seed corpus, then prints what each
 # run did. Usage:
-#   scripts/fuzz.sh --seconds N [target ...]   N seconds a target (CI's bounded run)
-#   scripts/fuzz.sh --long [target ...]        until 10,000,000 executions or an hour a target
+#   scripts/fuzz.sh --seconds N [--jobs J] [target ...]   N seconds a target (CI's bounded run)
+#   scripts/fuzz.sh --long [--jobs J] [target ...]        until 10,000,000 executions or an hour a target
+# --jobs J runs J targets at once (default 1).
 # Targets are the names of fuzz/<name>_fuzzer.cpp; all of them by default. The corpus a run
 # grows stays in build/fuzz/corpus/<name> (the committed seeds are not changed); an input that
 # breaks a target lands in build/fuzz/artifacts/<name>/ and the script ends with 1. Commit such
@@ -12,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 usage() {
-  sed -n '5,6s/^# *//p' "$0" >&2
+  sed -n '5,7s/^# *//p' "$0" >&2
   exit 2
 }
 
@@ -30,6 +31,13 @@ case "${1:-}" in
   *) usage ;;
 esac
 
+jobs=1
+if [ "${1:-}" = --jobs ]; then
+  [[ "${2:-}" =~ ^[1-9][0-9]*$ ]] || usage
+  jobs=$2
+  shift 2
+fi
+
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for source in fuzz/*_fuzzer.cpp; do
@@ -42,34 +50,46 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]/%/_fuzzer}" -- -j"$(nproc)" >/dev/null
 
 build=$PWD/build/fuzz
-results=()
-failed=0
-for name in "${targets[@]}"; do
-  corpus=$build/corpus/$name
-  artifacts=$build/artifacts/$name
-  log=$build/logs/$name.log
+
+# run_target <name>: one target's run; its table row goes to build/fuzz/logs/<name>.row.
+run_target() {
+  local name=$1
+  local corpus=$build/corpus/$name artifacts=$build/artifacts/$name log=$build/logs/$name.log
   mkdir -p "$corpus" "$artifacts" "$(dirname "$log")"
   # The decoders' own diagnostics (stderr) are closed; libFuzzer and the sanitizers still
   # report. A single input that runs 10 s is a hang.
-  status=0
+  local status=0
   "$build/fuzz/${name}_fuzzer" "${limits[@]}" -timeout=10 -close_fd_mask=2 -print_final_stats=1 \
     -artifact_prefix="$artifacts/" "$corpus" "fuzz/corpus/$name" >"$log" 2>&1 || status=$?
+  local executions per_second last cov ft corp outcome=ok
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
   per_second=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
   last=$(grep -E '^#[0-9]+' "$log" | tail -1)
   cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$last")
   ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$last")
   corp=$(sed -n 's/.* corp: \([0-9]*\/[0-9A-Za-z]*\).*/\1/p' <<<"$last")
-  outcome=ok
-  if [ "$status" -ne 0 ]; then
-    outcome="FAILED (see $log)"
-    failed=1
-  fi
-  results+=("$(printf '%-16s %12s %7s %7s %12s %9s  %s' "$name" "${executions:-?}" "${cov:-?}" \
-    "${ft:-?}" "${corp:-?}" "${per_second:-?}" "$outcome")")
-  printf '%s\n' "${results[-1]}"
+  [ "$status" -eq 0 ] || outcome="FAILED (see $log)"
+  printf '%-16s %12s %7s %7s %12s %9s  %s\n' "$name" "${executions:-?}" "${cov:-?}" \
+    "${ft:-?}" "${corp:-?}" "${per_second:-?}" "$outcome" | tee "$build/logs/$name.row"
+}
+
+mkdir -p "$build/logs"
+for name in "${targets[@]}"; do
+  rm -f "$build/logs/$name.row"
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+  run_target "$name" &
 done
+wait
 
 printf '\n%-16s %12s %7s %7s %12s %9s  %s\n' target executions cov ft corpus exec/s result
-printf '%s\n' "${results[@]}"
+failed=0
+for name in "${targets[@]}"; do
+  if [ -f "$build/logs/$name.row" ]; then
+    cat "$build/logs/$name.row"
+    grep -q 'ok$' "$build/logs/$name.row" || failed=1
+  else
+    echo "$name: no result"
+    failed=1
+  fi
+done
 exit "$failed"
