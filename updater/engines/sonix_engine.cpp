@@ -2,7 +2,6 @@
 // BurnerApLib.
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <vector>
 
 #include "engines/engines.h"
@@ -41,16 +40,18 @@ constexpr ProtectionRow kProtectionRows[] = {
 constexpr uint16_t kDefaultProtectionAddress = 0x8034;
 
 struct BurnerApLib {
-  api::InitializeDriverInterfaceFn Initialize_DriverInterface;
-  api::ReqToDriverFn ReqToDriver;
-  api::GetRomVersionFn GetRomVersion;
-  api::GetSectorTableAddrFn GetSectorTableAddr;
-  api::ProcReadFromAsicFn ProcReadFromASIC;
-  api::SetWriteProtectFn SetWriteProtect;
-  api::GetSerialNumFn GetSerialNum;
-  api::EraseSfFn EraseSF;
-  api::ResetDeviceFn ResetDevice;
-  api::UnInitializeDriverInterfaceFn UnInitialize_DriverInterface;
+  VendorFunction<api::InitializeDriverInterfaceFn> Initialize_DriverInterface{
+      "Initialize_DriverInterface"};
+  VendorFunction<api::ReqToDriverFn> ReqToDriver{"ReqToDriver"};
+  VendorFunction<api::GetRomVersionFn> GetRomVersion{"GetRomVersion"};
+  VendorFunction<api::GetSectorTableAddrFn> GetSectorTableAddr{"GetSectorTableAddr"};
+  VendorFunction<api::ProcReadFromAsicFn> ProcReadFromASIC{"ProcReadFromASIC"};
+  VendorFunction<api::SetWriteProtectFn> SetWriteProtect{"SetWriteProtect"};
+  VendorFunction<api::GetSerialNumFn> GetSerialNum{"GetSerialNum"};
+  VendorFunction<api::EraseSfFn> EraseSF{"EraseSF"};
+  VendorFunction<api::ResetDeviceFn> ResetDevice{"ResetDevice"};
+  VendorFunction<api::UnInitializeDriverInterfaceFn> UnInitialize_DriverInterface{
+      "UnInitialize_DriverInterface"};
 };
 
 const ProtectionRow* MatchingRow(const char* romVersion) {
@@ -100,27 +101,12 @@ int ChoosePart(const uint8_t (&identity)[kIdentityBytes]) {
   return 0;
 }
 
-bool BindBurnerApLib(CVarnelCameraDlg& record, std::unique_ptr<LoadedLibrary>& library,
-                     BurnerApLib& lib) {
-  VendorExport exports[] = {
-      {"Initialize_DriverInterface"}, {"ReqToDriver"},   {"GetRomVersion"},
-      {"GetSectorTableAddr"},         {"ProcReadFromASIC"}, {"SetWriteProtect"},
-      {"GetSerialNum"},               {"EraseSF"},       {"ResetDevice"},
-      {"UnInitialize_DriverInterface"},
-  };
-  library = LoadVendorLibrary(record.platform(), u"BurnerApLib.dll", exports, std::size(exports));
-  if (!library) return false;
-  lib = {ExportAs<api::InitializeDriverInterfaceFn>(exports[0]),
-         ExportAs<api::ReqToDriverFn>(exports[1]),
-         ExportAs<api::GetRomVersionFn>(exports[2]),
-         ExportAs<api::GetSectorTableAddrFn>(exports[3]),
-         ExportAs<api::ProcReadFromAsicFn>(exports[4]),
-         ExportAs<api::SetWriteProtectFn>(exports[5]),
-         ExportAs<api::GetSerialNumFn>(exports[6]),
-         ExportAs<api::EraseSfFn>(exports[7]),
-         ExportAs<api::ResetDeviceFn>(exports[8]),
-         ExportAs<api::UnInitializeDriverInterfaceFn>(exports[9])};
-  return true;
+std::unique_ptr<LoadedLibrary> BindBurnerApLib(CVarnelCameraDlg& record, BurnerApLib& lib) {
+  return LoadVendorLibrary(record.platform(), u"BurnerApLib.dll",
+                           {&lib.Initialize_DriverInterface, &lib.ReqToDriver, &lib.GetRomVersion,
+                            &lib.GetSectorTableAddr, &lib.ProcReadFromASIC, &lib.SetWriteProtect,
+                            &lib.GetSerialNum, &lib.EraseSF, &lib.ResetDevice,
+                            &lib.UnInitialize_DriverInterface});
 }
 
 void FailWithLog(CVarnelCameraDlg& record, std::u16string_view line) {
@@ -133,9 +119,9 @@ void FailWithLog(CVarnelCameraDlg& record, std::u16string_view line) {
 uint32_t RunSonixUpdate(CVarnelCameraDlg& record) {
   // Loaded by name at run time, so that a missing library (or its companion driver
   // library) ends as a missing library instead of a program that cannot start.
-  std::unique_ptr<LoadedLibrary> library;
-  BurnerApLib lib{};
-  if (!BindBurnerApLib(record, library, lib)) {
+  BurnerApLib lib;
+  const std::unique_ptr<LoadedLibrary> library = BindBurnerApLib(record, lib);
+  if (!library) {
     EndLibraryMissing(record);
     return 0;
   }
