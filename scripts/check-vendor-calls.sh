@@ -14,7 +14,8 @@
 set -euo pipefail
 objdump=$1 nm=$2 exe=$3
 shift 3
-functions=$("$nm" --defined-only "$@" | awk '$2 ~ /^[Tt]$/ && $3 ~ /^_*ZN?K?6ostrel/ { print $3 }' | sort -u)
+functions=$("$nm" --defined-only "$@" |
+  awk '$2 ~ /^[Tt]$/ && $3 ~ /^_*ZN?K?6ostrel/ { print $3 }' | sort -u)
 if [ -z "$functions" ]; then
   echo "$exe: no engine functions found in $*" >&2
   exit 1
@@ -38,8 +39,10 @@ fi
     if (!member) { print exe ": a call past the gate in " name "\n" $0 > "/dev/stderr"; stray++ }
   }
   END {
-    if (seen == 0) { print exe ": the engine functions are missing from the image" > "/dev/stderr"; exit 1 }
-    if (gated == 0) { print exe ": no call through ostrel_call_gate in the engines" > "/dev/stderr"; exit 1 }
-    printf "%s: %d engine functions, %d calls through the gate, %d past it\n", exe, seen, gated, stray + 0
+    if (seen == 0) fail = "the engine functions are missing from the image"
+    else if (gated == 0) fail = "no call through ostrel_call_gate in the engines"
+    if (fail != "") { print exe ": " fail > "/dev/stderr"; exit 1 }
+    printf "%s: %d engine functions, %d calls through the gate, %d past it\n",
+           exe, seen, gated, stray + 0
     exit stray > 0
   }'

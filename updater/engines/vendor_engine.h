@@ -31,7 +31,8 @@ class VendorFunction<Result (*)(Args...)> : public VendorExport {
   using Gate = call_gate::Gate<Result (*)(Args...)>;
 
  public:
-  explicit VendorFunction(const char* exportName) : VendorExport{exportName, Gate::kArgumentBytes} {}
+  explicit VendorFunction(const char* exportName)
+      : VendorExport{exportName, Gate::kArgumentBytes} {}
   Result operator()(Args... args) const { return Gate::Call(address, args...); }
 };
 

@@ -36,8 +36,8 @@ struct TandrelExports {
 std::unique_ptr<LoadedLibrary> BindTandrel(Platform& platform, TandrelExports& tandrel) {
   return LoadVendorLibrary(platform, u"Tandrel.dll",
                            {&tandrel.initialize, &tandrel.unInitialize, &tandrel.downLoad2,
-                            &tandrel.eepromErase, &tandrel.setManufacturer, &tandrel.getManufacturer,
-                            &tandrel.resetIc, &tandrel.setDeviceHandle});
+                            &tandrel.eepromErase, &tandrel.setManufacturer,
+                            &tandrel.getManufacturer, &tandrel.resetIc, &tandrel.setDeviceHandle});
 }
 
 // Binds the camera to write; true when the library reports it bound. The camera that detection

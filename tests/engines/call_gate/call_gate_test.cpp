@@ -106,7 +106,8 @@ void CheckSlots() {
 // Without the gate: the stdcall callee called as its cdecl-typed pointer says. The frame pointer
 // keeps this function's own variables reachable while its stack pointer is off; the stack
 // pointer is put back by hand before the function returns.
-__attribute__((noinline, optimize("no-omit-frame-pointer"))) int UngatedStackShift(void* stdcallFour) {
+__attribute__((noinline, optimize("no-omit-frame-pointer"))) int UngatedStackShift(
+    void* stdcallFour) {
   unsigned char buffer[8] = {};
   uint32_t before;
   uint32_t after;

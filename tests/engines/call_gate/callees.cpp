@@ -14,8 +14,11 @@ int Narrow(signed char a, unsigned char b, short c, unsigned short d, bool e) {
   return 1;
 }
 
-bool Four(unsigned char command, unsigned int address, unsigned char* buffer, unsigned long length) {
-  for (unsigned long i = 0; i < length; ++i) buffer[i] = static_cast<unsigned char>(command + address);
+bool Four(unsigned char command, unsigned int address, unsigned char* buffer,
+          unsigned long length) {
+  for (unsigned long i = 0; i < length; ++i) {
+    buffer[i] = static_cast<unsigned char>(command + address);
+  }
   return length == 5;
 }
 
@@ -31,16 +34,19 @@ int Seven(int a, int b, int c, int d, int e, int f, int g) {
 
 }  // namespace
 
-#define GATE_TEST_BOTH_CONVENTIONS(Result, name, parameters, arguments)       \
-  __attribute__((cdecl)) Result Cdecl##name parameters { return name arguments; } \
+#define GATE_TEST_BOTH_CONVENTIONS(Result, name, parameters, arguments)                 \
+  __attribute__((cdecl)) Result Cdecl##name parameters { return name arguments; }     \
   __attribute__((stdcall)) Result Stdcall##name parameters { return name arguments; }
 
 GATE_TEST_BOTH_CONVENTIONS(int, None, (), ())
-GATE_TEST_BOTH_CONVENTIONS(int, Narrow, (signed char a, unsigned char b, short c, unsigned short d, bool e),
+GATE_TEST_BOTH_CONVENTIONS(int, Narrow,
+                           (signed char a, unsigned char b, short c, unsigned short d, bool e),
                            (a, b, c, d, e))
-GATE_TEST_BOTH_CONVENTIONS(bool, Four, (unsigned char a, unsigned int b, unsigned char* c, unsigned long d),
+GATE_TEST_BOTH_CONVENTIONS(bool, Four,
+                           (unsigned char a, unsigned int b, unsigned char* c, unsigned long d),
                            (a, b, c, d))
-GATE_TEST_BOTH_CONVENTIONS(bool, References, (bool a, unsigned short& b, unsigned char& c), (a, b, c))
+GATE_TEST_BOTH_CONVENTIONS(bool, References, (bool a, unsigned short& b, unsigned char& c),
+                           (a, b, c))
 GATE_TEST_BOTH_CONVENTIONS(int, Seven, (int a, int b, int c, int d, int e, int f, int g),
                            (a, b, c, d, e, f, g))
 
@@ -59,34 +65,26 @@ GATE_TEST_BOTH_CONVENTIONS(int, Seven, (int a, int b, int c, int d, int e, int f
   "    .globl " name "\n" name ":\n"                                                        \
   "    movzbl 4(%esp), %eax\n    orl $0x89ABCD00, %eax\n    movl $0xBAD0C, %ecx\n"          \
   "    movl $0xBAD0F, %edx\n    ret " ret "\n"
-asm("    .text\n" GATE_TEST_CLOBBER("gate_test_clobber_cdecl", "")
-        GATE_TEST_CLOBBER("gate_test_clobber_stdcall", "$8")
-            GATE_TEST_DIRTY("gate_test_dirty_cdecl", "") GATE_TEST_DIRTY("gate_test_dirty_stdcall", "$4"));
-extern "C" void ClobberCdecl() asm("gate_test_clobber_cdecl");
-extern "C" void ClobberStdcall() asm("gate_test_clobber_stdcall");
-extern "C" void DirtyCdecl() asm("gate_test_dirty_cdecl");
-extern "C" void DirtyStdcall() asm("gate_test_dirty_stdcall");
+asm("    .text\n"                                                 //
+    GATE_TEST_CLOBBER("gate_test_clobber_cdecl", "")              //
+    GATE_TEST_CLOBBER("gate_test_clobber_stdcall", "$8")          //
+    GATE_TEST_DIRTY("gate_test_dirty_cdecl", "")                  //
+    GATE_TEST_DIRTY("gate_test_dirty_stdcall", "$4"));
+extern "C" void CdeclClobber() asm("gate_test_clobber_cdecl");
+extern "C" void StdcallClobber() asm("gate_test_clobber_stdcall");
+extern "C" void CdeclDirty() asm("gate_test_dirty_cdecl");
+extern "C" void StdcallDirty() asm("gate_test_dirty_stdcall");
 
-const Callees kCdecl = {
-    "cdecl",
-    reinterpret_cast<void*>(&CdeclNone),
-    reinterpret_cast<void*>(&CdeclNarrow),
-    reinterpret_cast<void*>(&CdeclFour),
-    reinterpret_cast<void*>(&CdeclReferences),
-    reinterpret_cast<void*>(&CdeclSeven),
-    reinterpret_cast<void*>(&ClobberCdecl),
-    reinterpret_cast<void*>(&DirtyCdecl),
-};
+#define GATE_TEST_CALLEE(Convention, name) reinterpret_cast<void*>(&Convention##name)
+#define GATE_TEST_CALLEES(Convention, conventionName)                                   \
+  {                                                                                     \
+    conventionName, GATE_TEST_CALLEE(Convention, None), GATE_TEST_CALLEE(Convention, Narrow), \
+        GATE_TEST_CALLEE(Convention, Four), GATE_TEST_CALLEE(Convention, References),  \
+        GATE_TEST_CALLEE(Convention, Seven), GATE_TEST_CALLEE(Convention, Clobber),    \
+        GATE_TEST_CALLEE(Convention, Dirty)                                             \
+  }
 
-const Callees kStdcall = {
-    "stdcall",
-    reinterpret_cast<void*>(&StdcallNone),
-    reinterpret_cast<void*>(&StdcallNarrow),
-    reinterpret_cast<void*>(&StdcallFour),
-    reinterpret_cast<void*>(&StdcallReferences),
-    reinterpret_cast<void*>(&StdcallSeven),
-    reinterpret_cast<void*>(&ClobberStdcall),
-    reinterpret_cast<void*>(&DirtyStdcall),
-};
+const Callees kCdecl = GATE_TEST_CALLEES(Cdecl, "cdecl");
+const Callees kStdcall = GATE_TEST_CALLEES(Stdcall, "stdcall");
 
 }  // namespace gate_test
