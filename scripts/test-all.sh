@@ -38,6 +38,11 @@ for arch in win32:i686 win64:x86_64; do
     "build/$preset/updater/ostrel.exe" "build/$preset/library/Tandrel.dll"
 done
 
+step "check: the release build calls the libraries it loads only through the call gate"
+engines=build/win32/updater/CMakeFiles/ostrel_core.dir/engines
+./scripts/check-vendor-calls.sh i686-w64-mingw32-objdump i686-w64-mingw32-nm \
+  build/win32/updater/ostrel.exe "$engines"/{sonix,sunplus,zel}_engine.cpp.obj
+
 step "check: exports, imports and version blocks of the release build"
 ./scripts/check-windows-release.sh i686-w64-mingw32 build/win32
 

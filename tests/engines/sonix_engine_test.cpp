@@ -248,6 +248,40 @@ TEST_F(SonixEngineTest, MissingLibraryOrExportEndsAsLibraryMissing) {
   EXPECT_TRUE(fake.calls.empty());
 }
 
+TEST_F(SonixEngineTest, StdcallDecoratedExportsAreFoundByTheirArgumentBytes) {
+  // A stdcall library exports "_Name@N", N the bytes of its arguments, 4 for each.
+  const std::map<std::string, std::string> decorated = {
+      {"Initialize_DriverInterface", "_Initialize_DriverInterface@8"},
+      {"ReqToDriver", "_ReqToDriver@16"},
+      {"GetRomVersion", "_GetRomVersion@4"},
+      {"GetSectorTableAddr", "_GetSectorTableAddr@4"},
+      {"ProcReadFromASIC", "_ProcReadFromASIC@8"},
+      {"SetWriteProtect", "_SetWriteProtect@12"},
+      {"GetSerialNum", "_GetSerialNum@8"},
+      {"EraseSF", "_EraseSF@0"},
+      {"ResetDevice", "_ResetDevice@0"},
+      {"UnInitialize_DriverInterface", "_UnInitialize_DriverInterface@0"},
+  };
+  const auto exportUnder = [this](const std::string& name, const std::string& decoratedName) {
+    std::map<std::string, void*>& exports = platform.libraries[u"BurnerApLib.dll"];
+    exports[decoratedName] = exports.at(name);
+    exports.erase(name);
+  };
+  for (const auto& [name, decoratedName] : decorated) exportUnder(name, decoratedName);
+  Run();
+  ExpectOutcome(kStateFinished, 100, kOutcomeSuccess);
+  EXPECT_TRUE(fake.Has("UnInitialize_DriverInterface"));
+
+  // A byte count that does not match the declared arguments is another function.
+  TearDown();
+  SetUp();
+  exportUnder("ReqToDriver", "_ReqToDriver@12");
+  Run();
+  ExpectOutcome(kStateLibraryMissing, 0, kOutcomeUpdateFailed);
+  EXPECT_TRUE(fake.calls.empty());
+  EXPECT_EQ(LogLines(), "");
+}
+
 TEST_F(SonixEngineTest, ProtectionAddressFollowsTheRomVersionTable) {
   // Chip rows read 256 x (byte at the sector table + 8) + 0x34: 0x45 gives 0x4534.
   const struct {

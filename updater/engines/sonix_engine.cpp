@@ -1,7 +1,6 @@
 // Chip vendor 3: the SONIX engine, which burns the camera's 64 KiB serial flash through
 // BurnerApLib.
 #include <algorithm>
-#include <iterator>
 #include <vector>
 
 #include "engines/engines.h"
@@ -21,16 +20,18 @@ constexpr uint32_t kBurnBytes = 0x10000;
 constexpr uint16_t kDefaultProtectionAddress = 0x8034;
 
 struct BurnerApLib {
-  api::InitializeDriverInterfaceFn Initialize_DriverInterface;
-  api::ReqToDriverFn ReqToDriver;
-  api::GetRomVersionFn GetRomVersion;
-  api::GetSectorTableAddrFn GetSectorTableAddr;
-  api::ProcReadFromAsicFn ProcReadFromASIC;
-  api::SetWriteProtectFn SetWriteProtect;
-  api::GetSerialNumFn GetSerialNum;
-  api::EraseSfFn EraseSF;
-  api::ResetDeviceFn ResetDevice;
-  api::UnInitializeDriverInterfaceFn UnInitialize_DriverInterface;
+  VendorFunction<api::InitializeDriverInterfaceFn> Initialize_DriverInterface{
+      "Initialize_DriverInterface"};
+  VendorFunction<api::ReqToDriverFn> ReqToDriver{"ReqToDriver"};
+  VendorFunction<api::GetRomVersionFn> GetRomVersion{"GetRomVersion"};
+  VendorFunction<api::GetSectorTableAddrFn> GetSectorTableAddr{"GetSectorTableAddr"};
+  VendorFunction<api::ProcReadFromAsicFn> ProcReadFromASIC{"ProcReadFromASIC"};
+  VendorFunction<api::SetWriteProtectFn> SetWriteProtect{"SetWriteProtect"};
+  VendorFunction<api::GetSerialNumFn> GetSerialNum{"GetSerialNum"};
+  VendorFunction<api::EraseSfFn> EraseSF{"EraseSF"};
+  VendorFunction<api::ResetDeviceFn> ResetDevice{"ResetDevice"};
+  VendorFunction<api::UnInitializeDriverInterfaceFn> UnInitialize_DriverInterface{
+      "UnInitialize_DriverInterface"};
 };
 
 uint16_t ProtectionAddress(const BurnerApLib& lib) {
@@ -46,27 +47,12 @@ uint16_t ProtectionAddress(const BurnerApLib& lib) {
   return static_cast<uint16_t>(chipBytes[0] * 256 + 0x34);
 }
 
-bool BindBurnerApLib(CVarnelCameraDlg& record, std::unique_ptr<LoadedLibrary>& library,
-                     BurnerApLib& lib) {
-  VendorExport exports[] = {
-      {"Initialize_DriverInterface"}, {"ReqToDriver"},   {"GetRomVersion"},
-      {"GetSectorTableAddr"},         {"ProcReadFromASIC"}, {"SetWriteProtect"},
-      {"GetSerialNum"},               {"EraseSF"},       {"ResetDevice"},
-      {"UnInitialize_DriverInterface"},
-  };
-  library = LoadVendorLibrary(record.platform(), u"BurnerApLib.dll", exports, std::size(exports));
-  if (!library) return false;
-  lib = {ExportAs<api::InitializeDriverInterfaceFn>(exports[0]),
-         ExportAs<api::ReqToDriverFn>(exports[1]),
-         ExportAs<api::GetRomVersionFn>(exports[2]),
-         ExportAs<api::GetSectorTableAddrFn>(exports[3]),
-         ExportAs<api::ProcReadFromAsicFn>(exports[4]),
-         ExportAs<api::SetWriteProtectFn>(exports[5]),
-         ExportAs<api::GetSerialNumFn>(exports[6]),
-         ExportAs<api::EraseSfFn>(exports[7]),
-         ExportAs<api::ResetDeviceFn>(exports[8]),
-         ExportAs<api::UnInitializeDriverInterfaceFn>(exports[9])};
-  return true;
+std::unique_ptr<LoadedLibrary> BindBurnerApLib(CVarnelCameraDlg& record, BurnerApLib& lib) {
+  return LoadVendorLibrary(record.platform(), u"BurnerApLib.dll",
+                           {&lib.Initialize_DriverInterface, &lib.ReqToDriver, &lib.GetRomVersion,
+                            &lib.GetSectorTableAddr, &lib.ProcReadFromASIC, &lib.SetWriteProtect,
+                            &lib.GetSerialNum, &lib.EraseSF, &lib.ResetDevice,
+                            &lib.UnInitialize_DriverInterface});
 }
 
 void FailWithLog(CVarnelCameraDlg& record, std::u16string_view line) {
@@ -79,9 +65,9 @@ void FailWithLog(CVarnelCameraDlg& record, std::u16string_view line) {
 uint32_t RunSonixUpdate(CVarnelCameraDlg& record) {
   // Loaded by name at run time, so that a missing library (or its companion driver
   // library) ends as a missing library instead of a program that cannot start.
-  std::unique_ptr<LoadedLibrary> library;
-  BurnerApLib lib{};
-  if (!BindBurnerApLib(record, library, lib)) {
+  BurnerApLib lib;
+  const std::unique_ptr<LoadedLibrary> library = BindBurnerApLib(record, lib);
+  if (!library) {
     EndLibraryMissing(record);
     return 0;
   }

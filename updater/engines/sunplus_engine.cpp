@@ -35,11 +35,11 @@ constexpr FlashIndexRow kFlashIndexRows[] = {
 };
 
 struct SunplusCamera {
-  api::SunplusCamInitFn SunplusCam_Init;
-  api::GetFlashTypeFn Get_FlashType;
-  api::DownloadFwVerboseFn Download_FW_Verbose;
-  api::GetAsicTypeFn Get_ASICType;
-  api::UploadSectorFn Upload_Sector;
+  VendorFunction<api::SunplusCamInitFn> SunplusCam_Init{"SunplusCam_Init"};
+  VendorFunction<api::GetFlashTypeFn> Get_FlashType{"Get_FlashType"};
+  VendorFunction<api::DownloadFwVerboseFn> Download_FW_Verbose{"Download_FW_Verbose"};
+  VendorFunction<api::GetAsicTypeFn> Get_ASICType{"Get_ASICType"};
+  VendorFunction<api::UploadSectorFn> Upload_Sector{"Upload_Sector"};
 };
 
 std::optional<int> FlashIndexOf(uint8_t flashType) {
@@ -69,25 +69,19 @@ int ChoosePart(uint8_t chipType) {
   return 0;
 }
 
-bool BindSunplusCamera(CVarnelCameraDlg& record, std::unique_ptr<LoadedLibrary>& library,
-                       SunplusCamera& lib) {
-  VendorExport exports[] = {{"SunplusCam_Init"}, {"Get_FlashType"}, {"Download_FW_Verbose"},
-                            {"Get_ASICType"},    {"Upload_Sector"}};
-  library = LoadVendorLibrary(record.platform(), u"SunplusCamera.dll", exports, std::size(exports));
-  if (!library) return false;
-  lib = {ExportAs<api::SunplusCamInitFn>(exports[0]), ExportAs<api::GetFlashTypeFn>(exports[1]),
-         ExportAs<api::DownloadFwVerboseFn>(exports[2]), ExportAs<api::GetAsicTypeFn>(exports[3]),
-         ExportAs<api::UploadSectorFn>(exports[4])};
-  return true;
+std::unique_ptr<LoadedLibrary> BindSunplusCamera(CVarnelCameraDlg& record, SunplusCamera& lib) {
+  return LoadVendorLibrary(record.platform(), u"SunplusCamera.dll",
+                           {&lib.SunplusCam_Init, &lib.Get_FlashType, &lib.Download_FW_Verbose,
+                            &lib.Get_ASICType, &lib.Upload_Sector});
 }
 
 }  // namespace
 
 uint32_t RunSunplusUpdate(CVarnelCameraDlg& record) {
   const std::u16string serialFile = record.ProgramPath({u"bin", u"SPSN.bin"});
-  std::unique_ptr<LoadedLibrary> library;
-  SunplusCamera lib{};
-  if (!BindSunplusCamera(record, library, lib)) {
+  SunplusCamera lib;
+  const std::unique_ptr<LoadedLibrary> library = BindSunplusCamera(record, lib);
+  if (!library) {
     EndLibraryMissing(record);
     return 0;
   }
@@ -108,7 +102,10 @@ uint32_t RunSunplusUpdate(CVarnelCameraDlg& record) {
   lib.Get_ASICType(&chipType);
 
   SerialBlock block;
-  if (ReadCameraBlock(lib.Upload_Sector, chipType, *flashIndex, block)) {
+  const SectorUpload upload = [&lib](unsigned char* buffer, int sector, int index) {
+    return lib.Upload_Sector(buffer, sector, index);
+  };
+  if (ReadCameraBlock(upload, chipType, *flashIndex, block)) {
     const auto* first = reinterpret_cast<const char*>(block.bytes.data());
     record.platform().WriteWholeFile(serialFile, std::string(first, block.length));
   } else {

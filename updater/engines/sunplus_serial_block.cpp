@@ -29,8 +29,8 @@ std::optional<uint32_t> BlockOffset(const uint8_t* bytes, size_t size) {
   return static_cast<uint32_t>(bytes[0x20 + p] * 256u + bytes[0x21 + p]);
 }
 
-bool ReadCameraBlock(sunplus_camera::UploadSectorFn uploadSector, uint8_t chipType,
-                     int flashIndex, SerialBlock& block) {
+bool ReadCameraBlock(const SectorUpload& uploadSector, uint8_t chipType, int flashIndex,
+                     SerialBlock& block) {
   const auto lengthOf = [&block] { return static_cast<size_t>(block.bytes[1]) + 2; };
   if (chipType == kChip68 || chipType == kChip69) {
     uploadSector(block.bytes.data(), 14, flashIndex);

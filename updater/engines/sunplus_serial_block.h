@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "engines/vendor_api/sunplus_camera.h"
@@ -32,10 +33,13 @@ struct SerialBlock {
   size_t length = 0;
 };
 
-// Reads the camera's block through the library's sector upload; false when the 0x6A header is
-// not a valid one or the block claims more than 68 bytes. Other chips give an empty block.
-bool ReadCameraBlock(sunplus_camera::UploadSectorFn uploadSector, uint8_t chipType,
-                     int flashIndex, SerialBlock& block);
+// The library's sector upload: fills buffer with one sector of the camera's flash.
+using SectorUpload = std::function<int(unsigned char* buffer, int sector, int flashIndex)>;
+
+// Reads the camera's block through the sector upload; false when the 0x6A header is not a
+// valid one or the block claims more than 68 bytes. Other chips give an empty block.
+bool ReadCameraBlock(const SectorUpload& uploadSector, uint8_t chipType, int flashIndex,
+                     SerialBlock& block);
 
 // Patches the block into the image (a buffer of kImageBufferBytes holding imageSize bytes),
 // extending imageSize to carry it; false when the image's pointer chain leaves the image.

@@ -4,13 +4,24 @@
 
 namespace ostrel {
 
+namespace {
+
+void* FindExport(LoadedLibrary& library, const VendorExport& entry) {
+  if (void* address = library.Symbol(entry.name)) return address;
+  const std::string decorated =
+      "_" + std::string(entry.name) + "@" + std::to_string(entry.argumentBytes);
+  return library.Symbol(decorated.c_str());
+}
+
+}  // namespace
+
 std::unique_ptr<LoadedLibrary> LoadVendorLibrary(Platform& platform, const std::u16string& fileName,
-                                                 VendorExport* exports, size_t count) {
+                                                 std::initializer_list<VendorExport*> exports) {
   std::unique_ptr<LoadedLibrary> library = platform.LoadProgramLibrary(fileName);
   if (!library) return nullptr;
-  for (size_t i = 0; i < count; ++i) {
-    exports[i].address = library->Symbol(exports[i].name);
-    if (exports[i].address == nullptr) return nullptr;
+  for (VendorExport* entry : exports) {
+    entry->address = FindExport(*library, *entry);
+    if (entry->address == nullptr) return nullptr;
   }
   return library;
 }

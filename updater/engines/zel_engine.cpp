@@ -1,7 +1,6 @@
 // The ZEL engine: writes the loaded image into a ZEL camera through Tandrel's download
 // exports, which it looks up by name in the library beside the program.
 #include <algorithm>
-#include <iterator>
 #include <memory>
 
 #include "engines/engines.h"
@@ -21,30 +20,24 @@ using ResetIcFn = int (*)();
 using SetDeviceHandleFn = int (*)(void* device);
 
 struct TandrelExports {
-  InitializeFn initialize;  // binds a camera of its own choice: only for the boot-ROM path
-  UnInitializeFn unInitialize;  // looked up for completeness of the binding, never called
-  DownLoad2Fn downLoad2;
-  EepromEraseFn eepromErase;
-  SetManufacturerFn setManufacturer;
-  GetManufacturerFn getManufacturer;
-  ResetIcFn resetIc;
-  SetDeviceHandleFn setDeviceHandle;
+  // Binds a camera of its own choice: only for the boot-ROM path.
+  VendorFunction<InitializeFn> initialize{"pfn_RvcLib_Initialize"};
+  // Looked up for completeness of the binding, never called.
+  VendorFunction<UnInitializeFn> unInitialize{"pfn_RvcLib_UnInitialize"};
+  VendorFunction<DownLoad2Fn> downLoad2{"pfn_EEPROM_DownLoad2"};
+  VendorFunction<EepromEraseFn> eepromErase{"pfn_UVC_EEPROMErase"};
+  VendorFunction<SetManufacturerFn> setManufacturer{"pfn_UVC_SetManufactureStringToFW"};
+  VendorFunction<GetManufacturerFn> getManufacturer{"pfn_GetManufacturer"};
+  VendorFunction<ResetIcFn> resetIc{"pfn_UVC_ResetIC"};
+  VendorFunction<SetDeviceHandleFn> setDeviceHandle{"ZelSetDeviceHandle"};
 };
 
 // The library beside the program with its exports, looked up in this order.
 std::unique_ptr<LoadedLibrary> BindTandrel(Platform& platform, TandrelExports& tandrel) {
-  VendorExport exports[] = {
-      {"pfn_RvcLib_Initialize"}, {"pfn_RvcLib_UnInitialize"},          {"pfn_EEPROM_DownLoad2"},
-      {"pfn_UVC_EEPROMErase"},   {"pfn_UVC_SetManufactureStringToFW"}, {"pfn_GetManufacturer"},
-      {"pfn_UVC_ResetIC"},       {"ZelSetDeviceHandle"},
-  };
-  auto library = LoadVendorLibrary(platform, u"Tandrel.dll", exports, std::size(exports));
-  if (!library) return nullptr;
-  tandrel = {ExportAs<InitializeFn>(exports[0]),      ExportAs<UnInitializeFn>(exports[1]),
-             ExportAs<DownLoad2Fn>(exports[2]),       ExportAs<EepromEraseFn>(exports[3]),
-             ExportAs<SetManufacturerFn>(exports[4]), ExportAs<GetManufacturerFn>(exports[5]),
-             ExportAs<ResetIcFn>(exports[6]),         ExportAs<SetDeviceHandleFn>(exports[7])};
-  return library;
+  return LoadVendorLibrary(platform, u"Tandrel.dll",
+                           {&tandrel.initialize, &tandrel.unInitialize, &tandrel.downLoad2,
+                            &tandrel.eepromErase, &tandrel.setManufacturer,
+                            &tandrel.getManufacturer, &tandrel.resetIc, &tandrel.setDeviceHandle});
 }
 
 // Binds the camera to write; true when the library reports it bound. The camera that detection
