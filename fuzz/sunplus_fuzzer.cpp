@@ -23,11 +23,15 @@ constexpr uint8_t kChipTypes[] = {0x66, kChip68, kChip69, kChip6A, 0x00};
 // The camera's flash, served sector by sector as the library's upload does.
 std::vector<uint8_t> g_cameraFlash;
 
-int UploadSector(unsigned char* buffer, int sector, int /*flashIndex*/) {
-  Check(sector >= 0 && sector < kCameraSectors, "only the camera's sectors are asked for");
-  std::memcpy(buffer, g_cameraFlash.data() + static_cast<size_t>(sector) * kSectorBytes, kSectorBytes);
-  return 0;
-}
+class CameraFlashUpload : public ostrel::sunplus::SectorUpload {
+ public:
+  int Upload(unsigned char* buffer, int sector, int /*flashIndex*/) const override {
+    Check(sector >= 0 && sector < kCameraSectors, "only the camera's sectors are asked for");
+    std::memcpy(buffer, g_cameraFlash.data() + static_cast<size_t>(sector) * kSectorBytes,
+                kSectorBytes);
+    return 0;
+  }
+};
 
 void CheckPatch(fuzz::FuzzInput& input, uint8_t chipType, const SerialBlock& block) {
   // The image buffer exactly as large as the engine's, holding imageSize bytes.
@@ -74,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g_cameraFlash.assign(static_cast<size_t>(kCameraSectors) * kSectorBytes, 0xFF);
   input.Patch(g_cameraFlash, input.Byte() % 9);
   SerialBlock block;
-  if (ReadCameraBlock(UploadSector, chipType, 0, block)) {
+  if (ReadCameraBlock(CameraFlashUpload(), chipType, 0, block)) {
     Check(block.length <= 68, "a valid block is at most 68 bytes");
   } else {
     // As a block restored from the backup file: up to a sector of any bytes.

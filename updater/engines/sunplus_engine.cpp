@@ -42,6 +42,17 @@ struct SunplusCamera {
   VendorFunction<api::UploadSectorFn> Upload_Sector{"Upload_Sector"};
 };
 
+class LibraryUpload : public SectorUpload {
+ public:
+  explicit LibraryUpload(const SunplusCamera& lib) : lib_(lib) {}
+  int Upload(unsigned char* buffer, int sector, int flashIndex) const override {
+    return lib_.Upload_Sector(buffer, sector, flashIndex);
+  }
+
+ private:
+  const SunplusCamera& lib_;
+};
+
 std::optional<int> FlashIndexOf(uint8_t flashType) {
   for (const FlashIndexRow& row : kFlashIndexRows) {
     if (row.flashType == flashType) return row.flashIndex;
@@ -102,10 +113,7 @@ uint32_t RunSunplusUpdate(CVarnelCameraDlg& record) {
   lib.Get_ASICType(&chipType);
 
   SerialBlock block;
-  const SectorUpload upload = [&lib](unsigned char* buffer, int sector, int index) {
-    return lib.Upload_Sector(buffer, sector, index);
-  };
-  if (ReadCameraBlock(upload, chipType, *flashIndex, block)) {
+  if (ReadCameraBlock(LibraryUpload(lib), chipType, *flashIndex, block)) {
     const auto* first = reinterpret_cast<const char*>(block.bytes.data());
     record.platform().WriteWholeFile(serialFile, std::string(first, block.length));
   } else {

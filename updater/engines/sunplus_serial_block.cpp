@@ -33,17 +33,17 @@ bool ReadCameraBlock(const SectorUpload& uploadSector, uint8_t chipType, int fla
                      SerialBlock& block) {
   const auto lengthOf = [&block] { return static_cast<size_t>(block.bytes[1]) + 2; };
   if (chipType == kChip68 || chipType == kChip69) {
-    uploadSector(block.bytes.data(), 14, flashIndex);
+    uploadSector.Upload(block.bytes.data(), 14, flashIndex);
     block.length = lengthOf();
   } else if (chipType == kChip6A) {
     std::array<uint8_t, kHeaderBytes> header{};
     for (int sector = 0; sector < kHeaderSectors; ++sector) {
-      uploadSector(header.data() + sector * kSectorBytes, sector, flashIndex);
+      uploadSector.Upload(header.data() + sector * kSectorBytes, sector, flashIndex);
     }
     if (header[0] != 0x89 || (header[1] >> 4) != 1) return false;
     const std::optional<uint32_t> q = BlockOffset(header.data(), header.size());
     if (!q) return false;
-    uploadSector(block.bytes.data(), static_cast<int>(*q / kSectorBytes), flashIndex);
+    uploadSector.Upload(block.bytes.data(), static_cast<int>(*q / kSectorBytes), flashIndex);
     block.length = lengthOf();
   } else {
     block.length = 0;

@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 #include "engines/vendor_api/sunplus_camera.h"
@@ -33,8 +32,13 @@ struct SerialBlock {
   size_t length = 0;
 };
 
-// The library's sector upload: fills buffer with one sector of the camera's flash.
-using SectorUpload = std::function<int(unsigned char* buffer, int sector, int flashIndex)>;
+// The library's sector upload: fills buffer with one sector of the camera's flash. An
+// interface, not a function pointer, so that the engine's call still goes through its gate.
+class SectorUpload {
+ public:
+  virtual ~SectorUpload() = default;
+  virtual int Upload(unsigned char* buffer, int sector, int flashIndex) const = 0;
+};
 
 // Reads the camera's block through the sector upload; false when the 0x6A header is not a
 // valid one or the block claims more than 68 bytes. Other chips give an empty block.
