@@ -16,9 +16,11 @@ constexpr size_t kMaxValidBlock = 68;
 
 uint8_t PartChipType(const uint8_t* image, size_t size) {
   if (size <= 0xB700) return kChip6A;
-  if (image[0x8000] == 0x12) return 0x66;
-  if (image[0xB701] == 0x12) return kChip68;
-  if (image[0x6781] == 0x12) return 0x69;
+  // An image of exactly 0xB701 bytes ends just before the 0x68 mark: a mark past the end is none.
+  const auto marked = [image, size](size_t at) { return at < size && image[at] == 0x12; };
+  if (marked(0x8000)) return 0x66;
+  if (marked(0xB701)) return kChip68;
+  if (marked(0x6781)) return 0x69;
   return kChip6A;
 }
 
