@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <thread>
 
 #include "library_run.h"
 #include "registration.h"
@@ -101,6 +103,50 @@ TEST(KsFaults, FaultingFilterFailsTheCallNotTheProcess) {
     EXPECT_EQ(t.ZelSetDeviceHandle(filter), c.bindGiven);
     EXPECT_EQ(t.ZelMmioRead(0x06000000, &chipId), c.readBound);
     EXPECT_EQ(chipId, 0);
+  }
+}
+
+// COM on a host's threads. A call that finds the camera for itself leaves its thread as it
+// found it, and so does a call on the host's own filter: the host may make the thread a
+// multithreaded apartment afterwards. Binding a camera the library found, and filling the
+// device table, keep the thread's single-threaded apartment for the cameras they hold.
+TEST(KsApartments, HostThreadMayChooseItsApartmentAfterwards) {
+  LibraryRun run(Transport::kKernelStreaming, RunFolder("apartments"), OneCamera());
+  ASSERT_EQ(run.SetupError(), "");
+  const TandrelExports& t = run.Tandrel();
+  void* const filter = run.CameraHandle(1);
+  ASSERT_NE(filter, nullptr);
+  int chipId = 0;
+  struct Case {
+    const char* name;
+    std::function<void()> calls;
+    HRESULT multithreaded;  // CoInitializeEx(COINIT_MULTITHREADED) on the thread afterwards
+  };
+  const Case cases[] = {
+      {"a call finding the camera itself",
+       [&] { EXPECT_EQ(t.ZelMmioRead(0x06000000, &chipId), ZEL_OK); }, S_OK},
+      {"the host's filter",
+       [&] {
+         EXPECT_EQ(t.ZelSetDeviceHandle(filter), ZEL_OK);
+         EXPECT_EQ(t.ZelMmioRead(0x06000000, &chipId), ZEL_OK);
+       },
+       S_OK},
+      {"binding the camera found", [&] { EXPECT_EQ(t.ZelSetDeviceHandle(nullptr), ZEL_OK); },
+       RPC_E_CHANGED_MODE},
+      {"the device table", [&] { EXPECT_EQ(t.pfn_RvcLib_Initialize(), ZEL_OK); },
+       RPC_E_CHANGED_MODE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HRESULT multithreaded = E_FAIL;
+    std::thread host([&] {
+      c.calls();
+      multithreaded = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+      if (SUCCEEDED(multithreaded)) CoUninitialize();
+    });
+    host.join();
+    EXPECT_EQ(multithreaded, c.multithreaded);
+    EXPECT_EQ(t.ZelClearDeviceHandle(), ZEL_OK);
   }
 }
 

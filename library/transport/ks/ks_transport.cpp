@@ -29,18 +29,6 @@ constexpr uint32_t kNoNode = 1;
 // The status of a call into the filter that raised a structured exception.
 const uint32_t kFilterFaulted = static_cast<uint32_t>(HRESULT_FROM_WIN32(ERROR_NOACCESS));
 
-// COM stays initialised on every thread that used the library until that thread ends, since
-// the filters it binds may be used again by later calls.
-void EnsureComOnThisThread() {
-  struct ComApartment {
-    HRESULT status = CoInitialize(nullptr);
-    ~ComApartment() {
-      if (SUCCEEDED(status)) CoUninitialize();
-    }
-  };
-  thread_local ComApartment apartment;
-}
-
 // The whole name: the core keeps what it uses of it, so a long name is cut, not lost.
 std::string NarrowDisplayName(IMoniker* moniker) {
   LPOLESTR wide = nullptr;
@@ -214,7 +202,6 @@ class KsControl : public DeviceControl {
 class KsTransport : public Transport {
  public:
   std::unique_ptr<VideoInputList> ListVideoInputs() override {
-    EnsureComOnThisThread();
     ComPtr<ICreateDevEnum> devices;
     if (CoCreateInstance(kSystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, kCreateDevEnumIid,
                          devices.ReceiveVoid()) != S_OK) {
@@ -236,8 +223,14 @@ class KsTransport : public Transport {
     return inputs;
   }
 
+  // A single-threaded apartment, as the filters the system device enumerator binds expect.
+  // A thread already in the multithreaded apartment stays there and owes nothing.
+  bool PrepareCallingThread() override { return SUCCEEDED(CoInitialize(nullptr)); }
+  void ReleaseCallingThread() override { CoUninitialize(); }
+
+  // Sets nothing up: a found camera's thread was prepared by the search, and a host's filter
+  // is used on the host's thread as the host set that thread up.
   std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) override {
-    EnsureComOnThisThread();
     IBaseFilter* const filter = static_cast<IBaseFilter*>(camera);
     ComPtr<IKsControlInterface> control;
     HRESULT hr = E_FAIL;
