@@ -1,11 +1,11 @@
 // The handler frame of RunGuarded, written out per architecture since GCC cannot attach an
 // exception handler to a C++ function:
-// - x86-64: table-based SEH. GuardedCall's unwind data names GuardHandler; the handler unwinds
-//   to GuardedCall's frame with RtlUnwindEx and resumes at its epilogue with 0 in rax, which is
-//   what an __except block does.
-// - i686: frame-based SEH. GuardedCall links a registration record into the thread's handler
-//   chain (fs:[0]) around the call; the handler unwinds the records above it with RtlUnwind and
-//   resumes at the epilogue, with esp at the record and 0 in eax.
+// - x86-64: table-based SEH. TandrelGuardedCall's unwind data names TandrelGuardHandler,
+//   which unwinds to that frame with RtlUnwindEx and resumes at its epilogue with 0 in rax,
+//   as an __except block is entered.
+// - i686: frame-based SEH. TandrelGuardedCall links a registration record into the thread's
+//   handler chain (fs:[0]) around the call; TandrelGuardHandler unwinds the records above it
+//   with RtlUnwind and goes on at the epilogue, with esp at the record and 0 in eax.
 #include "transport/ks/structured_exceptions.h"
 
 #include <windows.h>
@@ -61,7 +61,10 @@ extern "C" EXCEPTION_DISPOSITION TandrelGuardHandler(EXCEPTION_RECORD* record, v
 
 #elif defined(__i386__)
 
-// RtlUnwind does not keep ebx, esi and edi, so TandrelUnwindTo saves them around it.
+// TandrelResumeAfterFault unwinds the records above the guard's (RtlUnwind, which keeps no
+// register but esp) and jumps to the epilogue with esp at the guard's record, as an __except
+// block is entered; the dispatcher's frames below are left behind, so noncontinuable
+// exceptions are caught the same way.
 asm(R"(
     .text
     .p2align 4
@@ -91,38 +94,28 @@ _TandrelGuardedCallEnd:
     retl
 
     .p2align 4
-    .def _TandrelUnwindTo; .scl 3; .type 32; .endef
-_TandrelUnwindTo:
-    pushl %ebp
-    movl %esp, %ebp
-    pushl %ebx
-    pushl %esi
-    pushl %edi
+    .def _TandrelResumeAfterFault; .scl 3; .type 32; .endef
+_TandrelResumeAfterFault:
     pushl $0
-    pushl 12(%ebp)
-    pushl $0
-    pushl 8(%ebp)
+    pushl 12(%esp)
+    pushl $1f
+    pushl 16(%esp)
     calll _RtlUnwind@16
-    popl %edi
-    popl %esi
-    popl %ebx
-    popl %ebp
-    retl
+1:
+    movl 4(%esp), %esp
+    xorl %eax, %eax
+    cld
+    jmp _TandrelGuardedCallEnd
 )");
 
-extern "C" void TandrelUnwindTo(void* frame, EXCEPTION_RECORD* record);
+extern "C" [[noreturn]] void TandrelResumeAfterFault(void* frame, EXCEPTION_RECORD* record);
 
 extern "C" EXCEPTION_DISPOSITION TandrelGuardHandler(EXCEPTION_RECORD* record, void* frame,
-                                                     CONTEXT* context, void* /*dispatch*/) {
+                                                     CONTEXT* /*context*/, void* /*dispatch*/) {
   if ((record->ExceptionFlags & EXCEPTION_UNWIND) != 0 || !IsErrorException(record->ExceptionCode)) {
     return ExceptionContinueSearch;
   }
-  TandrelUnwindTo(frame, record);
-  context->Esp = reinterpret_cast<DWORD>(frame);
-  context->Eip = reinterpret_cast<DWORD>(TandrelGuardedCallEnd);
-  context->Eax = 0;
-  context->EFlags &= ~0x400u;  // the direction flag, as the calling convention expects it
-  return ExceptionContinueExecution;
+  TandrelResumeAfterFault(frame, record);
 }
 
 #else
