@@ -97,6 +97,8 @@ extern "C" TANDREL_API int pfn_RvcLib_UnInitialize(void) { return ZelClearDevice
 
 extern "C" TANDREL_API int pfn_RvcLib_Initialize(void) {
   try {
+    // Left prepared: the table's cameras are used from this thread afterwards.
+    PlatformTransport().PrepareCallingThread();
     EmptyDeviceTable();
     FillDeviceTable();
   } catch (...) {

@@ -106,6 +106,11 @@ class Transport {
   // What the library keeps of a handle a caller binds: a copy where the handle is text, null
   // where the caller keeps the handle's object alive itself (a filter on Windows).
   virtual std::shared_ptr<BoundCamera> HoldHandle(ZelDeviceHandle /*camera*/) { return nullptr; }
+  // Sets the calling thread up for listing and binding cameras (COM on Windows): true when
+  // one ReleaseCallingThread on this thread is owed for it.
+  virtual bool PrepareCallingThread() { return false; }
+  // Undoes one PrepareCallingThread that returned true; called on the same thread.
+  virtual void ReleaseCallingThread() {}
   // Opens the control interface of a camera handle; null with a non-zero status on failure.
   virtual std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) = 0;
   // The pause between retries.

@@ -51,6 +51,7 @@ void XuAccess::Close() {
   if (m_bOwnsFilter) {
     m_pFoundCamera.reset();
     m_hCamera = nullptr;
+    ReleaseCallingThread();
   }
 }
 
@@ -58,6 +59,25 @@ uint32_t XuAccess::FindCamera() {
   SetDeviceId(m_szDeviceId, kNoDeviceId);
   m_pFoundCamera.reset();
   m_hCamera = nullptr;
+  ReleaseCallingThread();
+  m_bThreadPrepared = PlatformTransport().PrepareCallingThread();
+  m_preparedThread = std::this_thread::get_id();
+  const uint32_t status = BindFirstSupported();
+  // Nothing found leaves Close nothing to release: the thread is let go here.
+  if (status != 0) ReleaseCallingThread();
+  return status;
+}
+
+void XuAccess::ReleaseCallingThread() {
+  // Only the thread that was prepared can be released; an auto-update registration may end
+  // on another thread, and then leaves its own as it is.
+  if (m_bThreadPrepared && std::this_thread::get_id() == m_preparedThread) {
+    PlatformTransport().ReleaseCallingThread();
+  }
+  m_bThreadPrepared = false;
+}
+
+uint32_t XuAccess::BindFirstSupported() {
   try {
     const std::unique_ptr<VideoInputList> devices = PlatformTransport().ListVideoInputs();
     if (!devices) return kEnumerationEnded;
@@ -78,6 +98,8 @@ uint32_t XuAccess::FindCamera() {
 
 std::shared_ptr<BoundCamera> XuAccess::TakeFoundCamera() {
   m_bOwnsFilter = false;
+  // The camera is used by later calls: the thread stays prepared for it.
+  m_bThreadPrepared = false;
   return m_pFoundCamera;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <thread>
 
 #include "transport/platform_transport.h"
 
@@ -33,9 +34,11 @@ class XuAccess {
   void Close();
 
   // Finds the first supported video-input device and binds it: 0 found, else a status
-  // (1 when the enumeration ran out).
+  // (1 when the enumeration ran out). The calling thread stays prepared for the camera until
+  // Close releases it.
   uint32_t FindCamera();
-  // Gives up the camera FindCamera bound, for the caller to keep; null when none was found.
+  // Gives up the camera FindCamera bound, for the caller to keep, and with it the thread's
+  // preparation; null when none was found.
   std::shared_ptr<BoundCamera> TakeFoundCamera();
 
   // Probe, retry while busy, then the request itself; true when the last status is 0.
@@ -65,11 +68,15 @@ class XuAccess {
   // The size probe, repeated while the status's error is one of the busy ones.
   uint32_t Probe(uint32_t selector, bool retryOnGeneralFailure, uint32_t& length);
   NodeProperty Property(uint32_t selector, uint32_t flags) const;
+  uint32_t BindFirstSupported();
+  void ReleaseCallingThread();
 
   ZelDeviceHandle m_hCamera = nullptr;
   std::shared_ptr<BoundCamera> m_pFoundCamera;
   std::unique_ptr<DeviceControl> m_pControl;
   bool m_bOwnsFilter = false;
+  bool m_bThreadPrepared = false;
+  std::thread::id m_preparedThread;
 };
 
 }  // namespace tandrel

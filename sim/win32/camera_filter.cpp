@@ -142,6 +142,7 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
   // IKsControl
   HRESULT STDMETHODCALLTYPE KsProperty(void* property, ULONG propertyLength, void* data,
                                        ULONG dataLength, ULONG* bytesReturned) override {
+    FaultIf(u"FaultingControl");
     if (!world_) return E_UNEXPECTED;
     if (property == nullptr || propertyLength < sizeof(win32::KsNodeProperty) ||
         bytesReturned == nullptr) {
@@ -161,12 +162,14 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     return Status(status);
   }
   HRESULT STDMETHODCALLTYPE KsMethod(void*, ULONG, void*, ULONG, ULONG* bytesReturned) override {
+    FaultIf(u"FaultingControl");
     if (bytesReturned != nullptr) *bytesReturned = 0;
     return Status(sim::kStatusSetNotFound);
   }
   // Enables the auto-update event with a descriptor, disables it without one.
   HRESULT STDMETHODCALLTYPE KsEvent(void* event, ULONG eventLength, void* data, ULONG dataLength,
                                     ULONG* bytesReturned) override {
+    FaultIf(u"FaultingControl");
     if (!world_) return E_UNEXPECTED;
     if (bytesReturned != nullptr) *bytesReturned = 0;
     if (data == nullptr || dataLength < sizeof(win32::KsEventData)) return E_INVALIDARG;
@@ -225,12 +228,14 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE get_NumNodes(DWORD* count) override {
+    FaultIf(u"FaultingTopology");
     if (count == nullptr) return E_POINTER;
     if (!world_) return E_UNEXPECTED;
     *count = static_cast<DWORD>(Nodes().size());
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_NodeType(DWORD node, GUID* type) override {
+    FaultIf(u"FaultingTopology");
     if (type == nullptr) return E_POINTER;
     if (!world_) return E_UNEXPECTED;
     if (node >= Nodes().size()) return E_INVALIDARG;
@@ -279,6 +284,14 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     }
     if (IsEqualIID(iid, IID_IPersistPropertyBag)) return static_cast<IPersistPropertyBag*>(this);
     return nullptr;
+  }
+
+  // A write to a page without access when the camera's key is 1: a real access violation, as
+  // a filter whose driver went away raises it.
+  void FaultIf(const char16_t* key) const {
+    if (!world_ || world_->File().GetNumber(world_->Camera(index_).section, key) != 1) return;
+    static void* const noAccess = VirtualAlloc(nullptr, 1, MEM_RESERVE | MEM_COMMIT, PAGE_NOACCESS);
+    *static_cast<volatile int*>(noAccess) = 0;
   }
 
   // The ZEL model behind a loaded filter; null for the other models.

@@ -70,6 +70,7 @@ DWORD RemoveImagingDevices() {
   return error;
 }
 
+// An entry without hardware ids when hardwareIds is empty.
 DWORD AddImagingDevice(HDEVINFO list, const std::wstring& instanceId,
                        const std::vector<std::wstring>& hardwareIds) {
   SP_DEVINFO_DATA device{};
@@ -79,9 +80,10 @@ DWORD AddImagingDevice(HDEVINFO list, const std::wstring& instanceId,
     return GetLastError();
   }
   const std::vector<wchar_t> ids = MultiString(hardwareIds);
-  if (!SetupDiSetDeviceRegistryPropertyW(list, &device, SPDRP_HARDWAREID,
-                                         reinterpret_cast<const BYTE*>(ids.data()),
-                                         static_cast<DWORD>(ids.size() * sizeof(wchar_t))) ||
+  if ((!hardwareIds.empty() &&
+       !SetupDiSetDeviceRegistryPropertyW(list, &device, SPDRP_HARDWAREID,
+                                          reinterpret_cast<const BYTE*>(ids.data()),
+                                          static_cast<DWORD>(ids.size() * sizeof(wchar_t)))) ||
       !SetupDiRegisterDeviceInfo(list, &device, 0, nullptr, nullptr, nullptr)) {
     return GetLastError();
   }
@@ -103,8 +105,11 @@ DWORD RegisterImagingDevices(const std::wstring& worldPath) {
   if (list == INVALID_HANDLE_VALUE) return GetLastError();
   for (const sim::CameraConfig& camera : world.Cameras()) {
     if (camera.instanceId.empty()) continue;
-    std::vector<std::wstring> ids = {Wide(ostrel::sim_platform::ReportedHardwareId(camera))};
-    for (std::wstring& more : MoreHardwareIds(world, camera)) ids.push_back(std::move(more));
+    std::vector<std::wstring> ids;
+    if (world.GetNumber(camera.section, u"NoHardwareIds") != 1) {
+      ids.push_back(Wide(ostrel::sim_platform::ReportedHardwareId(camera)));
+      for (std::wstring& more : MoreHardwareIds(world, camera)) ids.push_back(std::move(more));
+    }
     error = AddImagingDevice(list, Wide(camera.instanceId), ids);
     if (error != ERROR_SUCCESS) break;
   }

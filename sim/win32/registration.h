@@ -17,6 +17,10 @@ DWORD RegisterServer(const std::wstring& serverPath);
 // Makes the imaging-class device entries those of the world's cameras: every existing entry
 // of the class goes, then each camera with an InstanceId gets one, in world order, with its
 // hardware-id list (the HardwareId as the camera reports it now, then the HardwareIds).
+// Camera keys only this test camera reads:
+//   HardwareIds=<ids separated by blanks>  further entries of the hardware-id list
+//   NoHardwareIds=1  the entry has no hardware-id list at all: the size query of the list
+//                    fails with ERROR_INVALID_DATA instead of reporting a size
 DWORD RegisterImagingDevices(const std::wstring& worldPath);
 
 // Both, for the wincam.dll and simcam.ini in folder (a full path).

@@ -1,5 +1,11 @@
 // What the objects of the test camera's COM server share: the simulated world their cameras
 // come from, and the constructors the class factories call.
+//
+// Camera keys only this test camera reads, besides those of the camera models:
+//   NoFriendlyName=1    the device's property bag has no FriendlyName
+//   FaultingControl=1   every IKsControl method of the filter access-violates
+//   FaultingTopology=1  get_NumNodes and get_NodeType of the filter access-violate
+// (the SetupAPI entries' keys are in registration.h).
 #pragma once
 
 #include <windows.h>

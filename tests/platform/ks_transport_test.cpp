@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <thread>
 
 #include "library_run.h"
 #include "registration.h"
@@ -15,10 +17,11 @@ namespace {
 
 // A world of one ZEL camera with the given keys.
 World OneCamera(const std::string& keys = "") {
-  return World{"[World]\r\nTimeScale=0.01\r\n\r\n[Camera1]\r\nModel=zel\r\nDevicePath="
-               R"(\\?\usb#vid_0408&pid_2040&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global)"
-               "\r\n" + keys,
-               {},
+  const std::string path =
+      R"(\\?\usb#vid_0408&pid_2040&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global)";
+  return World{"[World]\r\nTimeScale=0.01\r\n\r\n[Camera1]\r\nModel=zel\r\nDevicePath=" + path +
+                   "\r\n" + keys,
+               {path},
                {}};
 }
 
@@ -68,6 +71,83 @@ TEST(KsDeviceEntries, EntryWithoutFriendlyNameIsNotTaken) {
   EXPECT_EQ(t.ZelSetDeviceHandle(nullptr), ZEL_OK);
   EXPECT_EQ(t.ZelMmioRead(0x06000000, &chipId), ZEL_E_UNREACHABLE);
   EXPECT_TRUE(run.CameraServerIdle());
+}
+
+// A filter whose interfaces access-violate (a stale filter, a driver gone from under it) fails
+// the call that reached it, and the host process goes on: with the control interface faulting,
+// every request fails (a device failure once opened, and the binding probe fails); with the
+// topology faulting, Open fails at the node search. What a call found for itself is released
+// all the same.
+TEST(KsFaults, FaultingFilterFailsTheCallNotTheProcess) {
+  struct Case {
+    const char* key;
+    int readFindingItself;  // ZelMmioRead with nothing bound
+    int bindGiven;          // ZelSetDeviceHandle with the host's filter
+    int readBound;          // ZelMmioRead on that binding
+  };
+  const Case cases[] = {
+      {"FaultingControl=1", ZEL_E_DEVICE, ZEL_E_UNREACHABLE, ZEL_E_DEVICE},
+      {"FaultingTopology=1", ZEL_E_UNREACHABLE, ZEL_E_UNREACHABLE, ZEL_E_UNREACHABLE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    LibraryRun run(Transport::kKernelStreaming, RunFolder(c.key),
+                   OneCamera(std::string(c.key) + "\r\n"));
+    ASSERT_EQ(run.SetupError(), "");
+    const TandrelExports& t = run.Tandrel();
+    int chipId = 0;
+    EXPECT_EQ(t.ZelMmioRead(0x06000000, &chipId), c.readFindingItself);
+    EXPECT_TRUE(run.CameraServerIdle());
+    void* const filter = run.CameraHandle(1);
+    ASSERT_NE(filter, nullptr);
+    EXPECT_EQ(t.ZelSetDeviceHandle(filter), c.bindGiven);
+    EXPECT_EQ(t.ZelMmioRead(0x06000000, &chipId), c.readBound);
+    EXPECT_EQ(chipId, 0);
+  }
+}
+
+// COM on a host's threads. A call that finds the camera for itself leaves its thread as it
+// found it, and so does a call on the host's own filter: the host may make the thread a
+// multithreaded apartment afterwards. Binding a camera the library found, and filling the
+// device table, keep the thread's single-threaded apartment for the cameras they hold.
+TEST(KsApartments, HostThreadMayChooseItsApartmentAfterwards) {
+  LibraryRun run(Transport::kKernelStreaming, RunFolder("apartments"), OneCamera());
+  ASSERT_EQ(run.SetupError(), "");
+  const TandrelExports& t = run.Tandrel();
+  void* const filter = run.CameraHandle(1);
+  ASSERT_NE(filter, nullptr);
+  int chipId = 0;
+  struct Case {
+    const char* name;
+    std::function<void()> calls;
+    HRESULT multithreaded;  // CoInitializeEx(COINIT_MULTITHREADED) on the thread afterwards
+  };
+  const Case cases[] = {
+      {"a call finding the camera itself",
+       [&] { EXPECT_EQ(t.ZelMmioRead(0x06000000, &chipId), ZEL_OK); }, S_OK},
+      {"the host's filter",
+       [&] {
+         EXPECT_EQ(t.ZelSetDeviceHandle(filter), ZEL_OK);
+         EXPECT_EQ(t.ZelMmioRead(0x06000000, &chipId), ZEL_OK);
+       },
+       S_OK},
+      {"binding the camera found", [&] { EXPECT_EQ(t.ZelSetDeviceHandle(nullptr), ZEL_OK); },
+       RPC_E_CHANGED_MODE},
+      {"the device table", [&] { EXPECT_EQ(t.pfn_RvcLib_Initialize(), ZEL_OK); },
+       RPC_E_CHANGED_MODE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HRESULT multithreaded = E_FAIL;
+    std::thread host([&] {
+      c.calls();
+      multithreaded = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+      if (SUCCEEDED(multithreaded)) CoUninitialize();
+    });
+    host.join();
+    EXPECT_EQ(multithreaded, c.multithreaded);
+    EXPECT_EQ(t.ZelClearDeviceHandle(), ZEL_OK);
+  }
 }
 
 // A host that ends normally while it still holds a camera (here: its filter, never released)

@@ -179,6 +179,23 @@ TEST_F(OstrelSilentTest, SeveralImagingDevicesEachMatchedByItsInstancePiece) {
   EXPECT_EQ(run.log, Then(Loaded("0105"), kSame));
 }
 
+// A boot-ROM camera, then a camera whose imaging entry has no hardware-id list: the size
+// query of that list reports no size, so identification goes on past it and the boot-ROM
+// identity found first stands (with no saved settings its image is then not found).
+TEST_F(OstrelSilentTest, EntryWithoutHardwareIdsKeepsTheIdentityFoundBefore) {
+  testing::OstrelWithWincam ostrel;
+  WincamCamera bootRom = Webcam(1);
+  bootRom.vid = "0C45";
+  bootRom.pid = "6362";
+  WincamCamera noIds = Zel("2040", "0105", "2E3F1C7E");
+  noIds.extraKeys = "NoHardwareIds=1\r\n";
+  ostrel.UseWorld({bootRom, noIds});
+  const SilentRun run = ostrel.RunSilent("boot ROM, then an entry without hardware ids");
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_EQ(run.log, (Lines{"ROM code is found, ready for update.",
+                            "Auto load the file[], load fail!"}));
+}
+
 // The device-path table holds ten USB devices: an eleventh is not identified, whatever it is;
 // a device of another bus takes no place in the table.
 TEST_F(OstrelSilentTest, MoreThanTenVideoDevices) {

@@ -107,6 +107,8 @@ class Platform {
   // each cut to 256 bytes. Binding each device costs the platform's settle wait.
   virtual std::vector<std::string> VideoDevicePaths() = 0;
   // Present imaging-class devices in the system's order; nothing when the list is unavailable.
+  // A device whose hardware-id list reports no size may be left out: identification would
+  // pass over it anyway.
   virtual std::optional<std::vector<ImagingDevice>> ImagingDevices() = 0;
   // What Tandrel's ZelSetDeviceHandle takes for the video device whose path (as
   // VideoDevicePaths gives it) is devicePath: on Windows its capture filter, on Linux the text

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <vector>
 
+#include "transport/ks/structured_exceptions.h"
 #include "transport/platform_transport.h"
 #include "win32/ansi_text.h"
 #include "win32/com_ptr.h"
@@ -25,18 +26,8 @@ constexpr GUID kVideoInputCategory = {0x860BB310, 0x5D01, 0x11D0, {0xBD, 0x3B, 0
 constexpr GUID kPropertyBagIid = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
 constexpr GUID kBaseFilterIid = {0x56A86895, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 constexpr uint32_t kNoNode = 1;
-
-// COM stays initialised on every thread that used the library until that thread ends, since
-// the filters it binds may be used again by later calls.
-void EnsureComOnThisThread() {
-  struct ComApartment {
-    HRESULT status = CoInitialize(nullptr);
-    ~ComApartment() {
-      if (SUCCEEDED(status)) CoUninitialize();
-    }
-  };
-  thread_local ComApartment apartment;
-}
+// The status of a call into the filter that raised a structured exception.
+const uint32_t kFilterFaulted = static_cast<uint32_t>(HRESULT_FROM_WIN32(ERROR_NOACCESS));
 
 // The whole name: the core keeps what it uses of it, so a long name is cut, not lost.
 std::string NarrowDisplayName(IMoniker* moniker) {
@@ -147,31 +138,22 @@ class KsControl : public DeviceControl {
       : filter_(filter), control_(std::move(control)) {}
 
   uint32_t FindExtensionNode(uint32_t& nodeId) override {
+    // Held out here: a fault inside the search skips its destructors, not this one.
     ComPtr<IKsTopologyInfoInterface> topology;
-    HRESULT hr = filter_->QueryInterface(win32::kKsTopologyInfoIid, topology.ReceiveVoid());
-    if (FAILED(hr)) return static_cast<uint32_t>(hr);
-    DWORD nodes = 0;
-    hr = topology->get_NumNodes(&nodes);
-    if (FAILED(hr)) return static_cast<uint32_t>(hr);
-    for (DWORD node = 0; node < nodes; ++node) {
-      GUID type;
-      if (FAILED(topology->get_NodeType(node, &type))) continue;
-      if (IsEqualGUID(type, win32::kDevSpecificNode)) {
-        nodeId = node;
-        return 0;
-      }
-    }
-    return kNoNode;
+    uint32_t status = kNoNode;
+    if (!ks::RunGuarded([&] { status = SearchNodes(topology, nodeId); })) return kFilterFaulted;
+    return status;
   }
 
   uint32_t Property(const NodeProperty& property, uint8_t* data, uint32_t length,
                     uint32_t& bytesReturned) override {
     NodeProperty request = property;
     ULONG returned = 0;
-    const HRESULT hr =
-        control_->KsProperty(&request, sizeof request, data, length, &returned);
-    bytesReturned = returned;
-    return static_cast<uint32_t>(hr);
+    HRESULT hr = E_FAIL;
+    const bool completed = ks::RunGuarded(
+        [&] { hr = control_->KsProperty(&request, sizeof request, data, length, &returned); });
+    bytesReturned = completed ? returned : 0;
+    return completed ? static_cast<uint32_t>(hr) : kFilterFaulted;
   }
 
   std::unique_ptr<AutoUpdateEvent> EnableAutoUpdate(uint32_t& status) override {
@@ -195,6 +177,24 @@ class KsControl : public DeviceControl {
   }
 
  private:
+  // The first device-specific node; owns nothing itself, so that a fault may cut it short.
+  uint32_t SearchNodes(ComPtr<IKsTopologyInfoInterface>& topology, uint32_t& nodeId) {
+    HRESULT hr = filter_->QueryInterface(win32::kKsTopologyInfoIid, topology.ReceiveVoid());
+    if (FAILED(hr)) return static_cast<uint32_t>(hr);
+    DWORD nodes = 0;
+    hr = topology->get_NumNodes(&nodes);
+    if (FAILED(hr)) return static_cast<uint32_t>(hr);
+    for (DWORD node = 0; node < nodes; ++node) {
+      GUID type;
+      if (FAILED(topology->get_NodeType(node, &type))) continue;
+      if (IsEqualGUID(type, win32::kDevSpecificNode)) {
+        nodeId = node;
+        return 0;
+      }
+    }
+    return kNoNode;
+  }
+
   IBaseFilter* filter_;  // the caller's or the binding's; outlives this control
   ComPtr<IKsControlInterface> control_;
 };
@@ -202,7 +202,6 @@ class KsControl : public DeviceControl {
 class KsTransport : public Transport {
  public:
   std::unique_ptr<VideoInputList> ListVideoInputs() override {
-    EnsureComOnThisThread();
     ComPtr<ICreateDevEnum> devices;
     if (CoCreateInstance(kSystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, kCreateDevEnumIid,
                          devices.ReceiveVoid()) != S_OK) {
@@ -224,11 +223,22 @@ class KsTransport : public Transport {
     return inputs;
   }
 
+  // A single-threaded apartment, as the filters the system device enumerator binds expect.
+  // A thread already in the multithreaded apartment stays there and owes nothing.
+  bool PrepareCallingThread() override { return SUCCEEDED(CoInitialize(nullptr)); }
+  void ReleaseCallingThread() override { CoUninitialize(); }
+
+  // Sets nothing up: a found camera's thread was prepared by the search, and a host's filter
+  // is used on the host's thread as the host set that thread up.
   std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) override {
-    EnsureComOnThisThread();
     IBaseFilter* const filter = static_cast<IBaseFilter*>(camera);
     ComPtr<IKsControlInterface> control;
-    const HRESULT hr = filter->QueryInterface(win32::kKsControlIid, control.ReceiveVoid());
+    HRESULT hr = E_FAIL;
+    if (!ks::RunGuarded(
+            [&] { hr = filter->QueryInterface(win32::kKsControlIid, control.ReceiveVoid()); })) {
+      status = kFilterFaulted;
+      return nullptr;
+    }
     status = static_cast<uint32_t>(hr);
     if (hr != S_OK) return nullptr;
     return std::make_unique<KsControl>(filter, std::move(control));

@@ -4,6 +4,8 @@
 #include <cfgmgr32.h>
 #include <setupapi.h>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
@@ -14,11 +16,15 @@ namespace {
 
 const GUID kImagingDeviceClass = {0x6BDD1FC6, 0x810F, 0x11D0, {0xBE, 0xC7, 0x08, 0x00, 0x2B, 0xE2, 0x09, 0x2F}};
 
-// The first string of the hardware-id list; empty when the list cannot be read.
-std::u16string FirstHardwareId(HDEVINFO list, SP_DEVINFO_DATA& device) {
+// The first string of the hardware-id list: nothing when the size query does not report a
+// size, empty when the list itself cannot be read (identification then reads 0, 0, 0).
+std::optional<std::u16string> FirstHardwareId(HDEVINFO list, SP_DEVINFO_DATA& device) {
   DWORD size = 0;
-  SetupDiGetDeviceRegistryPropertyW(list, &device, SPDRP_HARDWAREID, nullptr, nullptr, 0, &size);
-  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return {};
+  if (SetupDiGetDeviceRegistryPropertyW(list, &device, SPDRP_HARDWAREID, nullptr, nullptr, 0,
+                                        &size) ||
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) {
+    return std::nullopt;
+  }
   std::vector<BYTE> buffer;
   for (;;) {
     buffer.assign(size + sizeof(wchar_t) * 2, 0);  // room for the terminators, whatever comes
@@ -26,7 +32,7 @@ std::u16string FirstHardwareId(HDEVINFO list, SP_DEVINFO_DATA& device) {
                                           size, &size)) {
       break;
     }
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::u16string();
   }
   return FromWide(std::wstring(reinterpret_cast<const wchar_t*>(buffer.data())));
 }
@@ -45,7 +51,11 @@ std::optional<std::vector<ImagingDevice>> ListImagingDevices() {
     if (!SetupDiEnumDeviceInfo(list, index, &device)) break;
     wchar_t instanceId[MAX_PATH] = {};
     CM_Get_Device_IDW(device.DevInst, instanceId, MAX_PATH, 0);
-    devices.push_back({FromWide(std::wstring(instanceId)), FirstHardwareId(list, device)});
+    // A device without a hardware-id size is left out: identification passes over it to the
+    // next device, just as over one whose instance id does not match.
+    std::optional<std::u16string> hardwareId = FirstHardwareId(list, device);
+    if (!hardwareId) continue;
+    devices.push_back({FromWide(std::wstring(instanceId)), std::move(*hardwareId)});
   }
   SetupDiDestroyDeviceInfoList(list);
   return devices;

@@ -47,6 +47,14 @@ class Win32Library : public LoadedLibrary {
 
 }  // namespace
 
+HMODULE LoadLibraryAtPath(const std::wstring& fullPath, LoadLibraryExFunction loadEx,
+                          LoadLibraryFunction load) {
+  const HMODULE module = loadEx(fullPath.c_str(), nullptr,
+                                LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) return module;
+  return load(fullPath.c_str());
+}
+
 bool Win32Platform::AcquireSingleInstance() {
   // Held until the process ends; a second instance sees that it already existed.
   const HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
@@ -130,12 +138,11 @@ std::shared_ptr<void> Win32Platform::OpenDeviceHandle(const std::string& deviceP
 }
 
 std::unique_ptr<LoadedLibrary> Win32Platform::LoadProgramLibrary(const std::u16string& fileName) {
-  // A full path in the program's folder, and the library's own imports looked up only beside
-  // it and in the system folder: a planted DLL in the working folder or PATH is never loaded.
+  // Always a full path in the program's folder, never a bare name: a planted DLL in the
+  // working folder or PATH is never loaded in its place.
   const std::u16string program = ProgramFilePath();
   const std::u16string path = program.substr(0, program.find_last_of(u'\\') + 1) + fileName;
-  const HMODULE module = LoadLibraryExW(
-      Wide(path).c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  const HMODULE module = LoadLibraryAtPath(Wide(path));
   if (module == nullptr) return nullptr;
   return std::make_unique<Win32Library>(module);
 }

@@ -3,6 +3,10 @@
 // the system folder, and the dialog from the program's resources.
 #pragma once
 
+#include <windows.h>
+
+#include <string>
+
 #include "platform/platform.h"
 
 namespace ostrel::win32 {
@@ -40,6 +44,15 @@ std::vector<std::string> ListVideoInputDevicePaths();
 // nullptr when none is present or it cannot be bound.
 std::shared_ptr<void> BindVideoInputDevice(const std::string& devicePath);
 std::optional<std::vector<ImagingDevice>> ListImagingDevices();
+
+// Loads the library at fullPath, its own imports looked up only beside it and in the system
+// folder. A system without those search flags (Windows 7 before KB2533623) refuses them with
+// ERROR_INVALID_PARAMETER; the same full path is then loaded plainly. The loaders are
+// LoadLibraryExW and LoadLibraryW, or a test's stand-ins.
+using LoadLibraryExFunction = HMODULE(WINAPI*)(LPCWSTR, HANDLE, DWORD);
+using LoadLibraryFunction = HMODULE(WINAPI*)(LPCWSTR);
+HMODULE LoadLibraryAtPath(const std::wstring& fullPath, LoadLibraryExFunction loadEx = LoadLibraryExW,
+                          LoadLibraryFunction load = LoadLibraryW);
 
 // The modal dialog from template 102 (win32_dialog.cpp).
 void RunResourceDialog(DialogHandler& handler);
