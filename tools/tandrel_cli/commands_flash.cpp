@@ -1,0 +1,176 @@
+// flash read, erase, write and verify: page-sized steps, so that progress shows and Ctrl-C
+// stops between packets.
+#include <algorithm>
+#include <string>
+
+#include "commands.h"
+#include "flash/flash_layout.h"
+#include "flash_file.h"
+#include "interrupt.h"
+#include "progress.h"
+#include "tandrel.h"
+
+namespace cli {
+namespace {
+
+using tandrel::kFlashBytes;
+using tandrel::kPacketBytes;
+using tandrel::kPageBytes;
+
+std::string Range(uint32_t begin, uint32_t end) { return Hex(begin, 5) + "-" + Hex(end, 5); }
+
+// The packets the library sends for length bytes.
+uint64_t Packets(int length) { return static_cast<uint64_t>((length + kPacketBytes - 1) / kPacketBytes); }
+
+// Runs step over [offset, offset + length) in pieces that end on page boundaries; stops at the
+// first failure or at Ctrl-C. Returns the step's last result; done receives the bytes done.
+template <typename Step>
+int PageSteps(const char* label, bool quiet, uint32_t offset, uint32_t length, uint32_t& done, Step step) {
+  Progress progress(label, length, quiet);
+  uint64_t requests = 0;
+  done = 0;
+  while (done < length) {
+    if (Interrupted()) return ZEL_OK;
+    const uint32_t at = offset + done;
+    const uint32_t piece = std::min<uint32_t>(length - done, kPageBytes - at % kPageBytes);
+    const int result = step(at, done, static_cast<int>(piece));
+    if (result != ZEL_OK) return result;
+    done += piece;
+    requests += Packets(static_cast<int>(piece));
+    progress.Update(done, requests);
+  }
+  return ZEL_OK;
+}
+
+bool Fits(uint32_t offset, uint64_t length) {
+  return offset <= uint32_t{kFlashBytes} && length <= uint32_t{kFlashBytes} - offset;
+}
+
+ExitCode Interruption(Session& session, Value report, const std::string& state) {
+  report.Set("interrupted", true).Set("state", state);
+  if (session.Args().json) {
+    session.Report(report);
+  } else {
+    session.Fail(kExitInterrupted, "interrupted: " + state);
+  }
+  return kExitInterrupted;
+}
+
+ExitCode Read(Session& session) {
+  uint32_t offset = 0, length = 0;
+  ExitCode failure = kExitOk;
+  if (!session.Number(0, "offset", offset, failure) || !session.Number(1, "length", length, failure)) return failure;
+  if (!session.Args().outputFile) return session.Fail(kExitUsage, "flash read needs -o FILE");
+  if (!Fits(offset, length)) return session.Fail(kExitRefused, "the range ends past the flash (0x20000 bytes)");
+  if (const ExitCode bound = session.Bind()) return bound;
+  std::string bytes(length, '\0');
+  uint32_t done = 0;
+  const int result = PageSteps("reading", session.Args().quiet, offset, length, done, [&](uint32_t at, uint32_t into, int piece) {
+    return ZelFlashRead(static_cast<int>(at), reinterpret_cast<unsigned char*>(&bytes[into]), piece);
+  });
+  if (const ExitCode failed = session.Check(result, "flash read at " + Hex(offset + done, 5))) return failed;
+  Value report = session.NewReport().Set("offset", Hex(offset, 5)).Set("length", length);
+  if (done < length) return Interruption(session, report, "nothing written to the file; the flash is unchanged");
+  if (!WriteFlashFile(*session.Args().outputFile, bytes)) {
+    return session.Fail(kExitFile, "cannot write " + *session.Args().outputFile);
+  }
+  return session.Report(report.Set("file", *session.Args().outputFile));
+}
+
+// The file and its place for write and verify.
+bool FileAndOffset(Session& session, std::string& bytes, uint32_t& offset, ExitCode& failure) {
+  if (session.Words().size() != 1) {
+    failure = session.Fail(kExitUsage, "needs FILE (see --help)");
+    return false;
+  }
+  offset = 0;
+  if (session.Args().offset) {
+    const auto parsed = ParseNumber(*session.Args().offset);
+    if (!parsed) {
+      failure = session.Fail(kExitUsage, "--offset is not a number");
+      return false;
+    }
+    offset = *parsed;
+  }
+  const auto content = ReadFlashFile(session.Words()[0]);
+  if (!content || content->empty()) {
+    failure = session.Fail(kExitFile, "cannot read " + session.Words()[0] + " (a regular file of 1 to 131072 bytes)");
+    return false;
+  }
+  if (!Fits(offset, content->size())) {
+    failure = session.Fail(kExitRefused, "the file ends past the flash (0x20000 bytes) at this offset");
+    return false;
+  }
+  bytes = *content;
+  return true;
+}
+
+ExitCode Write(Session& session) {
+  std::string bytes;
+  uint32_t offset = 0;
+  ExitCode failure = kExitOk;
+  if (!FileAndOffset(session, bytes, offset, failure)) return failure;
+  if (const ExitCode bound = session.Bind()) return bound;
+  const auto length = static_cast<uint32_t>(bytes.size());
+  uint32_t done = 0;
+  const int result = PageSteps("writing", session.Args().quiet, offset, length, done, [&](uint32_t at, uint32_t from, int piece) {
+    return ZelFlashWrite(static_cast<int>(at), reinterpret_cast<const unsigned char*>(&bytes[from]), piece);
+  });
+  Value report = session.NewReport().Set("file", session.Words()[0]).Set("offset", Hex(offset, 5)).Set("written", done);
+  const std::string rest = done < length ? "; " + Range(offset + done, offset + length) + " is as it was before" : "";
+  if (result != ZEL_OK) {
+    return session.Check(result, "flash write at " + Hex(offset + done, 5) + " (" + Range(offset, offset + done) +
+                                     " written" + rest + ")");
+  }
+  if (done < length) {
+    return Interruption(session, report,
+                        Range(offset, offset + done) + " holds the file's first " + std::to_string(done) +
+                            " bytes" + rest + "; the firmware is incomplete until `tandrel update IMAGE`");
+  }
+  return session.Report(report);
+}
+
+ExitCode Verify(Session& session) {
+  std::string bytes;
+  uint32_t offset = 0;
+  ExitCode failure = kExitOk;
+  if (!FileAndOffset(session, bytes, offset, failure)) return failure;
+  if (const ExitCode bound = session.Bind()) return bound;
+  const auto length = static_cast<uint32_t>(bytes.size());
+  std::string flash(length, '\0');
+  uint32_t done = 0;
+  const int result = PageSteps("verifying", session.Args().quiet, offset, length, done, [&](uint32_t at, uint32_t into, int piece) {
+    return ZelFlashRead(static_cast<int>(at), reinterpret_cast<unsigned char*>(&flash[into]), piece);
+  });
+  if (const ExitCode failed = session.Check(result, "flash read at " + Hex(offset + done, 5))) return failed;
+  Value report = session.NewReport().Set("file", session.Words()[0]).Set("offset", Hex(offset, 5)).Set("length", length);
+  if (done < length) return Interruption(session, report, "verification incomplete; the flash is unchanged");
+  const auto mismatch = std::mismatch(bytes.begin(), bytes.end(), flash.begin());
+  if (mismatch.first != bytes.end()) {
+    const auto at = offset + static_cast<uint32_t>(mismatch.first - bytes.begin());
+    return session.Fail(kExitVerifyMismatch, "flash differs from the file first at " + Hex(at, 5));
+  }
+  return session.Report(report.Set("match", true));
+}
+
+ExitCode Erase(Session& session) {
+  if (!session.Words().empty()) return session.Fail(kExitUsage, "flash erase takes no argument");
+  if (const ExitCode bound = session.Bind()) return bound;
+  if (const ExitCode failed = session.Check(ZelFlashErase(), "flash erase")) return failed;
+  return session.Report(session.NewReport().Set("erased", true));
+}
+
+}  // namespace
+
+ExitCode RunFlash(Session& session) {
+  if (session.Words().empty()) return session.Fail(kExitUsage, "flash read, erase, write or verify (see --help)");
+  const std::string verb = session.Words()[0];
+  session.DropWord();
+  if (verb == "read") return Read(session);
+  if (verb == "erase") return Erase(session);
+  if (verb == "write") return Write(session);
+  if (verb == "verify") return Verify(session);
+  return session.Fail(kExitUsage, "flash read, erase, write or verify (see --help)");
+}
+
+}  // namespace cli
