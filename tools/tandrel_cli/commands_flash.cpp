@@ -2,6 +2,7 @@
 // stops between packets.
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 #include "flash/flash_layout.h"
@@ -13,6 +14,7 @@
 namespace cli {
 namespace {
 
+using tandrel::kDeviceDescriptorPage;
 using tandrel::kFlashBytes;
 using tandrel::kPacketBytes;
 using tandrel::kPageBytes;
@@ -22,21 +24,45 @@ std::string Range(uint32_t begin, uint32_t end) { return Hex(begin, 5) + "-" + H
 // The packets the library sends for length bytes.
 uint64_t Packets(int length) { return static_cast<uint64_t>((length + kPacketBytes - 1) / kPacketBytes); }
 
-// Runs step over [offset, offset + length) in pieces that end on page boundaries; stops at the
-// first failure or at Ctrl-C. Returns the step's last result; done receives the bytes done.
+struct Piece {
+  uint32_t at;
+  uint32_t size;
+};
+
+// [offset, offset + length) in pieces that end on page boundaries, in address order; with
+// descriptorLast the page of the stored device descriptor goes last, so that a write cut off
+// before the end leaves the camera reporting no release and the next update writes it again.
+std::vector<Piece> Pieces(uint32_t offset, uint32_t length, bool descriptorLast) {
+  std::vector<Piece> pieces;
+  std::vector<Piece> last;
+  for (uint32_t done = 0; done < length;) {
+    const uint32_t at = offset + done;
+    const uint32_t size = std::min<uint32_t>(length - done, kPageBytes - at % kPageBytes);
+    const bool descriptorPage = at / kPageBytes * kPageBytes == uint32_t{kDeviceDescriptorPage};
+    (descriptorLast && descriptorPage ? last : pieces).push_back({at, size});
+    done += size;
+  }
+  pieces.insert(pieces.end(), last.begin(), last.end());
+  return pieces;
+}
+
+// Runs step(address, offset into the range, size) over the pieces; stops at the first failure
+// or at Ctrl-C. Returns the step's last result; finished receives the pieces done.
 template <typename Step>
-int PageSteps(const char* label, bool quiet, uint32_t offset, uint32_t length, uint32_t& done, Step step) {
+int PageSteps(const char* label, bool quiet, const std::vector<Piece>& pieces, uint32_t offset, size_t& finished,
+              Step step) {
+  uint32_t length = 0;
+  for (const Piece& piece : pieces) length += piece.size;
   Progress progress(label, length, quiet);
   uint64_t requests = 0;
-  done = 0;
-  while (done < length) {
+  uint32_t done = 0;
+  for (finished = 0; finished < pieces.size(); ++finished) {
     if (Interrupted()) return ZEL_OK;
-    const uint32_t at = offset + done;
-    const uint32_t piece = std::min<uint32_t>(length - done, kPageBytes - at % kPageBytes);
-    const int result = step(at, done, static_cast<int>(piece));
+    const Piece& piece = pieces[finished];
+    const int result = step(piece.at, piece.at - offset, static_cast<int>(piece.size));
     if (result != ZEL_OK) return result;
-    done += piece;
-    requests += Packets(static_cast<int>(piece));
+    done += piece.size;
+    requests += Packets(static_cast<int>(piece.size));
     progress.Update(done, requests);
   }
   return ZEL_OK;
@@ -64,13 +90,14 @@ ExitCode Read(Session& session) {
   if (!Fits(offset, length)) return session.Fail(kExitRefused, "the range ends past the flash (0x20000 bytes)");
   if (const ExitCode bound = session.Bind()) return bound;
   std::string bytes(length, '\0');
-  uint32_t done = 0;
-  const int result = PageSteps("reading", session.Args().quiet, offset, length, done, [&](uint32_t at, uint32_t into, int piece) {
+  const std::vector<Piece> pieces = Pieces(offset, length, false);
+  size_t finished = 0;
+  const int result = PageSteps("reading", session.Args().quiet, pieces, offset, finished, [&](uint32_t at, uint32_t into, int piece) {
     return ZelFlashRead(static_cast<int>(at), reinterpret_cast<unsigned char*>(&bytes[into]), piece);
   });
-  if (const ExitCode failed = session.Check(result, "flash read at " + Hex(offset + done, 5))) return failed;
+  if (result != ZEL_OK) return session.Check(result, "flash read at " + Hex(pieces[finished].at, 5));
   Value report = session.NewReport().Set("offset", Hex(offset, 5)).Set("length", length);
-  if (done < length) return Interruption(session, report, "nothing written to the file; the flash is unchanged");
+  if (finished < pieces.size()) return Interruption(session, report, "nothing written to the file; the flash is unchanged");
   if (!WriteFlashFile(*session.Args().outputFile, bytes)) {
     return session.Fail(kExitFile, "cannot write " + *session.Args().outputFile);
   }
@@ -112,21 +139,31 @@ ExitCode Write(Session& session) {
   if (!FileAndOffset(session, bytes, offset, failure)) return failure;
   if (const ExitCode bound = session.Bind()) return bound;
   const auto length = static_cast<uint32_t>(bytes.size());
-  uint32_t done = 0;
-  const int result = PageSteps("writing", session.Args().quiet, offset, length, done, [&](uint32_t at, uint32_t from, int piece) {
+  const std::vector<Piece> pieces = Pieces(offset, length, true);
+  size_t finished = 0;
+  const int result = PageSteps("writing", session.Args().quiet, pieces, offset, finished, [&](uint32_t at, uint32_t from, int piece) {
     return ZelFlashWrite(static_cast<int>(at), reinterpret_cast<const unsigned char*>(&bytes[from]), piece);
   });
-  Value report = session.NewReport().Set("file", session.Words()[0]).Set("offset", Hex(offset, 5)).Set("written", done);
-  const std::string rest = done < length ? "; " + Range(offset + done, offset + length) + " is as it was before" : "";
-  if (result != ZEL_OK) {
-    return session.Check(result, "flash write at " + Hex(offset + done, 5) + " (" + Range(offset, offset + done) +
-                                     " written" + rest + ")");
+  uint32_t written = 0;
+  for (size_t i = 0; i < finished; ++i) written += pieces[i].size;
+  Value report = session.NewReport().Set("file", session.Words()[0]).Set("offset", Hex(offset, 5)).Set("written", written);
+  if (finished < pieces.size()) {
+    // Pages are done in address order, the descriptor page (when in range) last.
+    const Piece& last = pieces.back();
+    const bool descriptorInRange = last.at / kPageBytes * kPageBytes == uint32_t{kDeviceDescriptorPage};
+    const uint32_t end = offset + length;
+    const uint32_t writtenEnd = descriptorInRange && finished + 1 == pieces.size() ? end : pieces[finished].at;
+    const bool descriptorSkipped = descriptorInRange && writtenEnd > last.at;
+    const std::string state =
+        Range(offset, writtenEnd) + " holds the file" +
+        (descriptorSkipped ? " except the device-descriptor page " + Range(last.at, last.at + last.size) : "") +
+        (writtenEnd < end ? ", " + Range(writtenEnd, end) + " is as it was before" : "") +
+        (descriptorInRange ? "; the camera reports no release until the descriptor is written" : "");
+    const uint32_t stop = pieces[finished].at;
+    if (result != ZEL_OK) return session.Check(result, "flash write at " + Hex(stop, 5) + " (" + state + ")");
+    return Interruption(session, report, state + "; the firmware is incomplete until `tandrel update IMAGE`");
   }
-  if (done < length) {
-    return Interruption(session, report,
-                        Range(offset, offset + done) + " holds the file's first " + std::to_string(done) +
-                            " bytes" + rest + "; the firmware is incomplete until `tandrel update IMAGE`");
-  }
+  if (const ExitCode failed = session.Check(result, "flash write")) return failed;
   return session.Report(report);
 }
 
@@ -138,13 +175,14 @@ ExitCode Verify(Session& session) {
   if (const ExitCode bound = session.Bind()) return bound;
   const auto length = static_cast<uint32_t>(bytes.size());
   std::string flash(length, '\0');
-  uint32_t done = 0;
-  const int result = PageSteps("verifying", session.Args().quiet, offset, length, done, [&](uint32_t at, uint32_t into, int piece) {
+  const std::vector<Piece> pieces = Pieces(offset, length, false);
+  size_t finished = 0;
+  const int result = PageSteps("verifying", session.Args().quiet, pieces, offset, finished, [&](uint32_t at, uint32_t into, int piece) {
     return ZelFlashRead(static_cast<int>(at), reinterpret_cast<unsigned char*>(&flash[into]), piece);
   });
-  if (const ExitCode failed = session.Check(result, "flash read at " + Hex(offset + done, 5))) return failed;
+  if (result != ZEL_OK) return session.Check(result, "flash read at " + Hex(pieces[finished].at, 5));
   Value report = session.NewReport().Set("file", session.Words()[0]).Set("offset", Hex(offset, 5)).Set("length", length);
-  if (done < length) return Interruption(session, report, "verification incomplete; the flash is unchanged");
+  if (finished < pieces.size()) return Interruption(session, report, "verification incomplete; the flash is unchanged");
   const auto mismatch = std::mismatch(bytes.begin(), bytes.end(), flash.begin());
   if (mismatch.first != bytes.end()) {
     const auto at = offset + static_cast<uint32_t>(mismatch.first - bytes.begin());

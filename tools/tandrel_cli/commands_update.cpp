@@ -41,7 +41,7 @@ int CameraRelease(std::optional<uint16_t>& release) {
 // back after writing it.
 class UpdateProgress {
  public:
-  UpdateProgress(uint32_t length, bool quiet) : length_(length), progress_("updating", length, quiet) {
+  UpdateProgress(uint32_t length, bool quiet) : length_(length), progress_("erasing", length, quiet) {
     ticker_ = std::thread([this] {
       while (!stop_) {
         Tick();
@@ -76,6 +76,7 @@ class UpdateProgress {
   }
   void Tick() {
     if (downloading_) {
+      progress_.Relabel("writing");
       // Writing and reading back length bytes against reading back the whole flash once.
       const double expected = 2 * eraseCheckSeconds_ * length_ / tandrel::kFlashBytes;
       const double share = expected > 0 ? std::min(0.99, Since(downloadStart_) / expected) : 0;

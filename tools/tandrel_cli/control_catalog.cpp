@@ -39,9 +39,11 @@ constexpr ControlValues TypeLimits(std::index_sequence<I...>) {
   return ControlValues{LargestOf<std::tuple_element_t<I, Arguments>>()...};
 }
 
+// A field's own largest where the table names one (it may exceed what the field's bytes
+// carry: the rest is cut), else what its bytes hold.
 constexpr uint32_t FieldLargest(const ValueField& field) {
-  const uint32_t byWidth = field.width >= 4 ? UINT32_MAX : (1u << (8 * field.width)) - 1;
-  return field.largest < byWidth ? field.largest : byWidth;
+  if (field.largest != ValueField{}.largest) return field.largest;
+  return field.width >= 4 ? UINT32_MAX : (1u << (8 * field.width)) - 1;
 }
 
 constexpr size_t FieldCount(const GroupSetting& setting) {

@@ -61,7 +61,7 @@ void Progress::Draw(uint64_t done, uint64_t requests, bool last) {
   if (terminal_) {
     std::string bar(kBarWidth, ' ');
     for (int i = 0; i < kBarWidth * percent / 100; ++i) bar[i] = '#';
-    std::fprintf(stderr, "\r%s [%s] %3d%%  %llu/%llu bytes  %.0f req/s  %s left \x1b[K%s", label_.c_str(),
+    std::fprintf(stderr, "\r%s [%s] %3d%%  %llu/%llu bytes  %.0f req/s  %s left    %s", label_.c_str(),
                  bar.c_str(), percent, static_cast<unsigned long long>(done),
                  static_cast<unsigned long long>(total_), rate, Duration(left).c_str(), last ? "\n" : "");
   } else if (!last || percent != lastTenth_ * 10) {

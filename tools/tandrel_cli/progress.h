@@ -15,6 +15,8 @@ class Progress {
   ~Progress();
   // done bytes of the total, requests sent so far.
   void Update(uint64_t done, uint64_t requests);
+  // The stage the next drawing names.
+  void Relabel(std::string label) { label_ = std::move(label); }
   // Ends the bar's line (a terminal) so that later output starts on its own line.
   void Finish();
 
