@@ -82,6 +82,18 @@ ExitCode Interruption(Session& session, Value report, const std::string& state) 
   return kExitInterrupted;
 }
 
+// Reads bytes.size() bytes from offset with progress: kExitOk, a failure already reported, or
+// kExitInterrupted for the caller to report with what it means for its command.
+ExitCode ReadRange(Session& session, const char* label, uint32_t offset, std::string& bytes) {
+  const std::vector<Piece> pieces = Pieces(offset, static_cast<uint32_t>(bytes.size()), false);
+  size_t finished = 0;
+  const int result = PageSteps(label, session.Args().quiet, pieces, offset, finished, [&](uint32_t at, uint32_t into, int piece) {
+    return ZelFlashRead(static_cast<int>(at), reinterpret_cast<unsigned char*>(&bytes[into]), piece);
+  });
+  if (result != ZEL_OK) return session.Check(result, "flash read at " + Hex(pieces[finished].at, 5));
+  return finished < pieces.size() ? kExitInterrupted : kExitOk;
+}
+
 ExitCode Read(Session& session) {
   uint32_t offset = 0, length = 0;
   ExitCode failure = kExitOk;
@@ -90,54 +102,40 @@ ExitCode Read(Session& session) {
   if (!Fits(offset, length)) return session.Fail(kExitRefused, "the range ends past the flash (0x20000 bytes)");
   if (const ExitCode bound = session.Bind()) return bound;
   std::string bytes(length, '\0');
-  const std::vector<Piece> pieces = Pieces(offset, length, false);
-  size_t finished = 0;
-  const int result = PageSteps("reading", session.Args().quiet, pieces, offset, finished, [&](uint32_t at, uint32_t into, int piece) {
-    return ZelFlashRead(static_cast<int>(at), reinterpret_cast<unsigned char*>(&bytes[into]), piece);
-  });
-  if (result != ZEL_OK) return session.Check(result, "flash read at " + Hex(pieces[finished].at, 5));
+  const ExitCode read = ReadRange(session, "reading", offset, bytes);
   Value report = session.NewReport().Set("offset", Hex(offset, 5)).Set("length", length);
-  if (finished < pieces.size()) return Interruption(session, report, "nothing written to the file; the flash is unchanged");
+  if (read == kExitInterrupted) return Interruption(session, report, "nothing written to the file; the flash is unchanged");
+  if (read != kExitOk) return read;
   if (!WriteFlashFile(*session.Args().outputFile, bytes)) {
     return session.Fail(kExitFile, "cannot write " + *session.Args().outputFile);
   }
   return session.Report(report.Set("file", *session.Args().outputFile));
 }
 
-// The file and its place for write and verify.
-bool FileAndOffset(Session& session, std::string& bytes, uint32_t& offset, ExitCode& failure) {
-  if (session.Words().size() != 1) {
-    failure = session.Fail(kExitUsage, "needs FILE (see --help)");
-    return false;
-  }
+// The file and its place for write and verify, then the camera: kExitOk or the failure.
+ExitCode FileOffsetAndCamera(Session& session, std::string& bytes, uint32_t& offset) {
+  if (session.Words().size() != 1) return session.Fail(kExitUsage, "needs FILE (see --help)");
   offset = 0;
   if (session.Args().offset) {
     const auto parsed = ParseNumber(*session.Args().offset);
-    if (!parsed) {
-      failure = session.Fail(kExitUsage, "--offset is not a number");
-      return false;
-    }
+    if (!parsed) return session.Fail(kExitUsage, "--offset is not a number");
     offset = *parsed;
   }
   const auto content = ReadFlashFile(session.Words()[0]);
   if (!content || content->empty()) {
-    failure = session.Fail(kExitFile, "cannot read " + session.Words()[0] + " (a regular file of 1 to 131072 bytes)");
-    return false;
+    return session.Fail(kExitFile, "cannot read " + session.Words()[0] + " (a regular file of 1 to 131072 bytes)");
   }
   if (!Fits(offset, content->size())) {
-    failure = session.Fail(kExitRefused, "the file ends past the flash (0x20000 bytes) at this offset");
-    return false;
+    return session.Fail(kExitRefused, "the file ends past the flash (0x20000 bytes) at this offset");
   }
   bytes = *content;
-  return true;
+  return session.Bind();
 }
 
 ExitCode Write(Session& session) {
   std::string bytes;
   uint32_t offset = 0;
-  ExitCode failure = kExitOk;
-  if (!FileAndOffset(session, bytes, offset, failure)) return failure;
-  if (const ExitCode bound = session.Bind()) return bound;
+  if (const ExitCode failed = FileOffsetAndCamera(session, bytes, offset)) return failed;
   const auto length = static_cast<uint32_t>(bytes.size());
   const std::vector<Piece> pieces = Pieces(offset, length, true);
   size_t finished = 0;
@@ -170,19 +168,13 @@ ExitCode Write(Session& session) {
 ExitCode Verify(Session& session) {
   std::string bytes;
   uint32_t offset = 0;
-  ExitCode failure = kExitOk;
-  if (!FileAndOffset(session, bytes, offset, failure)) return failure;
-  if (const ExitCode bound = session.Bind()) return bound;
+  if (const ExitCode failed = FileOffsetAndCamera(session, bytes, offset)) return failed;
   const auto length = static_cast<uint32_t>(bytes.size());
   std::string flash(length, '\0');
-  const std::vector<Piece> pieces = Pieces(offset, length, false);
-  size_t finished = 0;
-  const int result = PageSteps("verifying", session.Args().quiet, pieces, offset, finished, [&](uint32_t at, uint32_t into, int piece) {
-    return ZelFlashRead(static_cast<int>(at), reinterpret_cast<unsigned char*>(&flash[into]), piece);
-  });
-  if (result != ZEL_OK) return session.Check(result, "flash read at " + Hex(pieces[finished].at, 5));
+  const ExitCode read = ReadRange(session, "verifying", offset, flash);
   Value report = session.NewReport().Set("file", session.Words()[0]).Set("offset", Hex(offset, 5)).Set("length", length);
-  if (finished < pieces.size()) return Interruption(session, report, "verification incomplete; the flash is unchanged");
+  if (read == kExitInterrupted) return Interruption(session, report, "verification incomplete; the flash is unchanged");
+  if (read != kExitOk) return read;
   const auto mismatch = std::mismatch(bytes.begin(), bytes.end(), flash.begin());
   if (mismatch.first != bytes.end()) {
     const auto at = offset + static_cast<uint32_t>(mismatch.first - bytes.begin());
