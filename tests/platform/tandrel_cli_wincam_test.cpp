@@ -33,14 +33,17 @@ void Prepare(const OstrelWithWincam& run) {
   run.UseImage(ZelImage(0x0107));
   run.UseWorld({WincamCamera{}});
   const std::string world = run.camera.ReadFile(u"simcam.ini");
-  run.camera.WriteFile(u"simcam.ini", "[World]\r\nTrace=trace.log\r\n" + world.substr(world.find("TimeScale")));
+  run.camera.WriteFile(u"simcam.ini",
+                       "[World]\r\nTrace=trace.log\r\n" + world.substr(world.find("TimeScale")));
 }
 
 int Tandrel(const OstrelWithWincam& run, const std::string& arguments) {
   return run.program.Shell("tandrel.exe " + arguments + " >out.txt 2>err.txt");
 }
 
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 TEST(TandrelCliWincamTest, ListInfoSetGetAndTheUpdatersUpdate) {
   std::string updaterTrace, updaterFlash;
@@ -55,17 +58,20 @@ TEST(TandrelCliWincamTest, ListInfoSetGetAndTheUpdatersUpdate) {
   Prepare(run);
 
   EXPECT_EQ(Tandrel(run, "list"), 0);
-  EXPECT_TRUE(Has(run.program.ReadFile(u"out.txt"), "handle: \\\\?\\usb#vid_0408&pid_2040")) << run.program.ReadFile(u"out.txt");
+  EXPECT_TRUE(Has(run.program.ReadFile(u"out.txt"), "handle: \\\\?\\usb#vid_0408&pid_2040"))
+      << run.program.ReadFile(u"out.txt");
   EXPECT_TRUE(Has(run.program.ReadFile(u"out.txt"), "release: 0x0105"));
 
   EXPECT_EQ(Tandrel(run, "info --json"), 0);
-  EXPECT_TRUE(Has(run.program.ReadFile(u"out.txt"), "\"chip_id\":\"0x0A020801\",\"chip_variant\":\"A\""));
+  EXPECT_TRUE(
+      Has(run.program.ReadFile(u"out.txt"), "\"chip_id\":\"0x0A020801\",\"chip_variant\":\"A\""));
   EXPECT_TRUE(Has(run.program.ReadFile(u"out.txt"), "\"manufacturer\":\"NORV Inc\""));
 
   EXPECT_EQ(Tandrel(run, "set pan-tilt 1 512"), 0);
   EXPECT_TRUE(Has(run.camera.ReadFile(u"trace.log"), "SET 0 5 64 05000100000200"));
   EXPECT_EQ(Tandrel(run, "get pan-tilt --json"), 0);
-  EXPECT_TRUE(Has(run.program.ReadFile(u"out.txt"), "{\"command\":\"get\",\"name\":\"pan-tilt\",\"values\":["));
+  EXPECT_TRUE(Has(run.program.ReadFile(u"out.txt"),
+                  "{\"command\":\"get\",\"name\":\"pan-tilt\",\"values\":["));
   EXPECT_EQ(Tandrel(run, "set pan-tilt 1 65536"), 4);
 
   run.camera.WriteFile(u"trace.log", "");

@@ -1,7 +1,7 @@
 // Windows: the DirectShow video-input devices; a handle is the device's capture filter, named
 // by its device path.
-#include <windows.h>
 #include <dshow.h>
+#include <windows.h>
 
 #include "camera_list.h"
 #include "win32/ansi_text.h"
@@ -18,16 +18,17 @@ using win32::kPropertyBagIid;
 using win32::kSystemDeviceEnum;
 using win32::kVideoInputCategory;
 
-
 // The device path from the moniker's property bag; empty when it has none.
 std::string DevicePath(IMoniker* moniker) {
   ComPtr<IPropertyBag> bag;
-  if (FAILED(moniker->BindToStorage(nullptr, nullptr, kPropertyBagIid, bag.ReceiveVoid()))) return {};
+  if (FAILED(moniker->BindToStorage(nullptr, nullptr, kPropertyBagIid, bag.ReceiveVoid())))
+    return {};
   VARIANT value{};
   VariantInit(&value);
   value.vt = VT_BSTR;
   std::string path;
-  if (bag->Read(L"DevicePath", &value, nullptr) == S_OK && value.vt == VT_BSTR && value.bstrVal != nullptr) {
+  if (bag->Read(L"DevicePath", &value, nullptr) == S_OK && value.vt == VT_BSTR &&
+      value.bstrVal != nullptr) {
     path = win32::WideToAnsi(value.bstrVal);
   }
   VariantClear(&value);
@@ -48,15 +49,18 @@ std::vector<VideoInput> ListVideoInputs() {
     return inputs;
   }
   ComPtr<IEnumMoniker> monikers;
-  if (devices->CreateClassEnumerator(kVideoInputCategory, monikers.Receive(), 0) != S_OK) return inputs;
+  if (devices->CreateClassEnumerator(kVideoInputCategory, monikers.Receive(), 0) != S_OK)
+    return inputs;
   for (;;) {
     ComPtr<IMoniker> moniker;
     if (monikers->Next(1, moniker.Receive(), nullptr) != S_OK) break;
     IBaseFilter* filter = nullptr;
-    if (moniker->BindToObject(nullptr, nullptr, kBaseFilterIid, reinterpret_cast<void**>(&filter)) != S_OK) {
+    if (moniker->BindToObject(nullptr, nullptr, kBaseFilterIid,
+                              reinterpret_cast<void**>(&filter)) != S_OK) {
       continue;
     }
-    std::shared_ptr<void> keeper(filter, [](void* held) { static_cast<IBaseFilter*>(held)->Release(); });
+    std::shared_ptr<void> keeper(filter,
+                                 [](void* held) { static_cast<IBaseFilter*>(held)->Release(); });
     inputs.push_back({DevicePath(moniker.Get()), filter, keeper});
   }
   return inputs;

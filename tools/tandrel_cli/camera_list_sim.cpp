@@ -13,7 +13,8 @@ namespace {
 
 std::u16string WorldFile() {
   Dl_info library{};
-  if (dladdr(reinterpret_cast<void*>(&ZelSetDeviceHandle), &library) == 0 || library.dli_fname == nullptr) {
+  if (dladdr(reinterpret_cast<void*>(&ZelSetDeviceHandle), &library) == 0 ||
+      library.dli_fname == nullptr) {
     return u"simcam.ini";
   }
   const std::string path = library.dli_fname;

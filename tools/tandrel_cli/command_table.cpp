@@ -28,7 +28,9 @@ const CommandInfo kCommands[] = {
     {"reset", "reset", "Resets the chip.", RunReset},
     {"usb-boot", "usb-boot [MODE]",
      "Switches the chip into USB boot (MODE, default 0); asks first unless --yes.", RunUsbBoot},
-    {"flash", "flash read OFFSET LENGTH -o FILE | flash erase | flash write FILE [--offset N] | flash verify FILE [--offset N]",
+    {"flash",
+     "flash read OFFSET LENGTH -o FILE | flash erase | flash write FILE [--offset N] | flash "
+     "verify FILE [--offset N]",
      "The 128 KiB serial flash. write programs FILE (the range must be erased); Ctrl-C stops it\n"
      "between packets and says how far it got. verify compares the flash with FILE.",
      RunFlash},

@@ -22,7 +22,8 @@ std::vector<std::string> Names(bool readable) {
     if (!(readable ? c->get != nullptr : c->set != nullptr)) continue;
     std::string line = std::string(c->name) + " (" + c->family + ")";
     if (readable && c->indexed) line += " INDEX";
-    for (size_t i = 0; !readable && i < c->setCount; ++i) line += " 0.." + std::to_string(c->setLargest[i]);
+    for (size_t i = 0; !readable && i < c->setCount; ++i)
+      line += " 0.." + std::to_string(c->setLargest[i]);
     names.push_back(line);
   }
   return names;
@@ -36,7 +37,8 @@ ExitCode GetAll(Session& session) {
     ControlValues values{};
     const int result = c->get(0, values);
     if (result == ZEL_E_UNREACHABLE) return session.Check(result, c->name);
-    settings.Set(c->name, result == ZEL_OK ? ValuesOf(values, c->getCount) : Value(ResultName(result)));
+    settings.Set(c->name,
+                 result == ZEL_OK ? ValuesOf(values, c->getCount) : Value(ResultName(result)));
   }
   return session.Report(session.NewReport().Set("settings", settings));
 }
@@ -72,7 +74,8 @@ ExitCode RunGet(Session& session) {
     return session.Fail(kExitUsage, "too many arguments for " + std::string(control->name));
   }
   ControlValues values{};
-  if (const ExitCode failed = session.Check(control->get(index, values), control->name)) return failed;
+  if (const ExitCode failed = session.Check(control->get(index, values), control->name))
+    return failed;
   Value report = session.NewReport().Set("name", control->name);
   if (control->indexed) report.Set("index", index);
   return session.Report(report.Set("values", ValuesOf(values, control->getCount)));
@@ -83,22 +86,24 @@ ExitCode RunSet(Session& session) {
   const Control* control = Named(session, false, failure);
   if (control == nullptr) return failure;
   if (session.Words().size() != control->setCount + 1) {
-    return session.Fail(kExitUsage, std::string(control->name) + " takes " + std::to_string(control->setCount) +
-                                        " value(s)");
+    return session.Fail(kExitUsage, std::string(control->name) + " takes " +
+                                        std::to_string(control->setCount) + " value(s)");
   }
   ControlValues values{};
   for (size_t i = 0; i < control->setCount; ++i) {
     if (!session.Number(i + 1, "value", values[i], failure)) return failure;
     if (values[i] > control->setLargest[i]) {
-      return session.Fail(kExitRefused, std::string(control->name) + " value " + std::to_string(i + 1) + " is " +
+      return session.Fail(kExitRefused, std::string(control->name) + " value " +
+                                            std::to_string(i + 1) + " is " +
                                             std::to_string(values[i]) + ", at most " +
                                             std::to_string(control->setLargest[i]));
     }
   }
   if (const ExitCode bound = session.Bind()) return bound;
   if (const ExitCode failed = session.Check(control->set(values), control->name)) return failed;
-  return session.Report(
-      session.NewReport().Set("name", control->name).Set("values", ValuesOf(values, control->setCount)));
+  return session.Report(session.NewReport()
+                            .Set("name", control->name)
+                            .Set("values", ValuesOf(values, control->setCount)));
 }
 
 }  // namespace cli

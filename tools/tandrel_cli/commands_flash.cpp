@@ -22,7 +22,9 @@ using tandrel::kPageBytes;
 std::string Range(uint32_t begin, uint32_t end) { return Hex(begin, 5) + "-" + Hex(end, 5); }
 
 // The packets the library sends for length bytes.
-uint64_t Packets(int length) { return static_cast<uint64_t>((length + kPacketBytes - 1) / kPacketBytes); }
+uint64_t Packets(int length) {
+  return static_cast<uint64_t>((length + kPacketBytes - 1) / kPacketBytes);
+}
 
 struct Piece {
   uint32_t at;
@@ -49,8 +51,8 @@ std::vector<Piece> Pieces(uint32_t offset, uint32_t length, bool descriptorLast)
 // Runs step(address, offset into the range, size) over the pieces; stops at the first failure
 // or at Ctrl-C. Returns the step's last result; finished receives the pieces done.
 template <typename Step>
-int PageSteps(const char* label, bool quiet, const std::vector<Piece>& pieces, uint32_t offset, size_t& finished,
-              Step step) {
+int PageSteps(const char* label, bool quiet, const std::vector<Piece>& pieces, uint32_t offset,
+              size_t& finished, Step step) {
   uint32_t length = 0;
   for (const Piece& piece : pieces) length += piece.size;
   Progress progress(label, length, quiet);
@@ -87,24 +89,32 @@ ExitCode Interruption(Session& session, Value report, const std::string& state) 
 ExitCode ReadRange(Session& session, const char* label, uint32_t offset, std::string& bytes) {
   const std::vector<Piece> pieces = Pieces(offset, static_cast<uint32_t>(bytes.size()), false);
   size_t finished = 0;
-  const int result = PageSteps(label, session.Args().quiet, pieces, offset, finished, [&](uint32_t at, uint32_t into, int piece) {
-    return ZelFlashRead(static_cast<int>(at), reinterpret_cast<unsigned char*>(&bytes[into]), piece);
-  });
-  if (result != ZEL_OK) return session.Check(result, "flash read at " + Hex(pieces[finished].at, 5));
+  const int result =
+      PageSteps(label, session.Args().quiet, pieces, offset, finished,
+                [&](uint32_t at, uint32_t into, int piece) {
+                  return ZelFlashRead(static_cast<int>(at),
+                                      reinterpret_cast<unsigned char*>(&bytes[into]), piece);
+                });
+  if (result != ZEL_OK)
+    return session.Check(result, "flash read at " + Hex(pieces[finished].at, 5));
   return finished < pieces.size() ? kExitInterrupted : kExitOk;
 }
 
 ExitCode Read(Session& session) {
   uint32_t offset = 0, length = 0;
   ExitCode failure = kExitOk;
-  if (!session.Number(0, "offset", offset, failure) || !session.Number(1, "length", length, failure)) return failure;
+  if (!session.Number(0, "offset", offset, failure) ||
+      !session.Number(1, "length", length, failure))
+    return failure;
   if (!session.Args().outputFile) return session.Fail(kExitUsage, "flash read needs -o FILE");
-  if (!Fits(offset, length)) return session.Fail(kExitRefused, "the range ends past the flash (0x20000 bytes)");
+  if (!Fits(offset, length))
+    return session.Fail(kExitRefused, "the range ends past the flash (0x20000 bytes)");
   if (const ExitCode bound = session.Bind()) return bound;
   std::string bytes(length, '\0');
   const ExitCode read = ReadRange(session, "reading", offset, bytes);
   Value report = session.NewReport().Set("offset", Hex(offset, 5)).Set("length", length);
-  if (read == kExitInterrupted) return Interruption(session, report, "nothing written to the file; the flash is unchanged");
+  if (read == kExitInterrupted)
+    return Interruption(session, report, "nothing written to the file; the flash is unchanged");
   if (read != kExitOk) return read;
   if (!WriteFlashFile(*session.Args().outputFile, bytes)) {
     return session.Fail(kExitFile, "cannot write " + *session.Args().outputFile);
@@ -123,10 +133,12 @@ ExitCode FileOffsetAndCamera(Session& session, std::string& bytes, uint32_t& off
   }
   const auto content = ReadFlashFile(session.Words()[0]);
   if (!content || content->empty()) {
-    return session.Fail(kExitFile, "cannot read " + session.Words()[0] + " (a regular file of 1 to 131072 bytes)");
+    return session.Fail(
+        kExitFile, "cannot read " + session.Words()[0] + " (a regular file of 1 to 131072 bytes)");
   }
   if (!Fits(offset, content->size())) {
-    return session.Fail(kExitRefused, "the file ends past the flash (0x20000 bytes) at this offset");
+    return session.Fail(kExitRefused,
+                        "the file ends past the flash (0x20000 bytes) at this offset");
   }
   bytes = *content;
   return session.Bind();
@@ -139,27 +151,40 @@ ExitCode Write(Session& session) {
   const auto length = static_cast<uint32_t>(bytes.size());
   const std::vector<Piece> pieces = Pieces(offset, length, true);
   size_t finished = 0;
-  const int result = PageSteps("writing", session.Args().quiet, pieces, offset, finished, [&](uint32_t at, uint32_t from, int piece) {
-    return ZelFlashWrite(static_cast<int>(at), reinterpret_cast<const unsigned char*>(&bytes[from]), piece);
-  });
+  const int result =
+      PageSteps("writing", session.Args().quiet, pieces, offset, finished,
+                [&](uint32_t at, uint32_t from, int piece) {
+                  return ZelFlashWrite(static_cast<int>(at),
+                                       reinterpret_cast<const unsigned char*>(&bytes[from]), piece);
+                });
   uint32_t written = 0;
   for (size_t i = 0; i < finished; ++i) written += pieces[i].size;
-  Value report = session.NewReport().Set("file", session.Words()[0]).Set("offset", Hex(offset, 5)).Set("written", written);
+  Value report = session.NewReport()
+                     .Set("file", session.Words()[0])
+                     .Set("offset", Hex(offset, 5))
+                     .Set("written", written);
   if (finished < pieces.size()) {
     // Pages are done in address order, the descriptor page (when in range) last.
     const Piece& last = pieces.back();
-    const bool descriptorInRange = last.at / kPageBytes * kPageBytes == uint32_t{kDeviceDescriptorPage};
+    const bool descriptorInRange =
+        last.at / kPageBytes * kPageBytes == uint32_t{kDeviceDescriptorPage};
     const uint32_t end = offset + length;
-    const uint32_t writtenEnd = descriptorInRange && finished + 1 == pieces.size() ? end : pieces[finished].at;
+    const uint32_t writtenEnd =
+        descriptorInRange && finished + 1 == pieces.size() ? end : pieces[finished].at;
     const bool descriptorSkipped = descriptorInRange && writtenEnd > last.at;
     const std::string state =
         Range(offset, writtenEnd) + " holds the file" +
-        (descriptorSkipped ? " except the device-descriptor page " + Range(last.at, last.at + last.size) : "") +
+        (descriptorSkipped
+             ? " except the device-descriptor page " + Range(last.at, last.at + last.size)
+             : "") +
         (writtenEnd < end ? ", " + Range(writtenEnd, end) + " is as it was before" : "") +
-        (descriptorInRange ? "; the camera reports no release until the descriptor is written" : "");
+        (descriptorInRange ? "; the camera reports no release until the descriptor is written"
+                           : "");
     const uint32_t stop = pieces[finished].at;
-    if (result != ZEL_OK) return session.Check(result, "flash write at " + Hex(stop, 5) + " (" + state + ")");
-    return Interruption(session, report, state + "; the firmware is incomplete until `tandrel update IMAGE`");
+    if (result != ZEL_OK)
+      return session.Check(result, "flash write at " + Hex(stop, 5) + " (" + state + ")");
+    return Interruption(session, report,
+                        state + "; the firmware is incomplete until `tandrel update IMAGE`");
   }
   if (const ExitCode failed = session.Check(result, "flash write")) return failed;
   return session.Report(report);
@@ -172,8 +197,12 @@ ExitCode Verify(Session& session) {
   const auto length = static_cast<uint32_t>(bytes.size());
   std::string flash(length, '\0');
   const ExitCode read = ReadRange(session, "verifying", offset, flash);
-  Value report = session.NewReport().Set("file", session.Words()[0]).Set("offset", Hex(offset, 5)).Set("length", length);
-  if (read == kExitInterrupted) return Interruption(session, report, "verification incomplete; the flash is unchanged");
+  Value report = session.NewReport()
+                     .Set("file", session.Words()[0])
+                     .Set("offset", Hex(offset, 5))
+                     .Set("length", length);
+  if (read == kExitInterrupted)
+    return Interruption(session, report, "verification incomplete; the flash is unchanged");
   if (read != kExitOk) return read;
   const auto mismatch = std::mismatch(bytes.begin(), bytes.end(), flash.begin());
   if (mismatch.first != bytes.end()) {
@@ -193,7 +222,8 @@ ExitCode Erase(Session& session) {
 }  // namespace
 
 ExitCode RunFlash(Session& session) {
-  if (session.Words().empty()) return session.Fail(kExitUsage, "flash read, erase, write or verify (see --help)");
+  if (session.Words().empty())
+    return session.Fail(kExitUsage, "flash read, erase, write or verify (see --help)");
   const std::string verb = session.Words()[0];
   session.DropWord();
   if (verb == "read") return Read(session);

@@ -13,7 +13,9 @@ namespace {
 constexpr int kTextBytes = 256;
 constexpr unsigned kEncoderRecordSelector = 1;
 
-std::string Field(const char* bytes, size_t size) { return std::string(bytes, strnlen(bytes, size)); }
+std::string Field(const char* bytes, size_t size) {
+  return std::string(bytes, strnlen(bytes, size));
+}
 
 Value ChipReport(Value report, int chipId) {
   return report.Set("chip_id", Hex(static_cast<uint32_t>(chipId), 8))
@@ -80,22 +82,26 @@ ExitCode RunInfo(Session& session) {
   if (const ExitCode bound = session.Bind()) return bound;
   Value report = session.NewReport();
   int chipId = 0;
-  if (const ExitCode failed = session.Check(ZelMmioRead(tandrel::kChipIdRegister, &chipId), "chip id")) {
+  if (const ExitCode failed =
+          session.Check(ZelMmioRead(tandrel::kChipIdRegister, &chipId), "chip id")) {
     return failed;
   }
   report = ChipReport(report, chipId);
 
   ZelFirmwareVersion version{};
-  if (const ExitCode failed = session.Check(ZelGetFirmwareVersion(&version), "firmware version")) return failed;
+  if (const ExitCode failed = session.Check(ZelGetFirmwareVersion(&version), "firmware version"))
+    return failed;
   report.Set("firmware", Value()
                              .Set("vendor", Field(version.vendor, sizeof version.vendor))
                              .Set("product", Field(version.product, sizeof version.product))
                              .Set("revision", Field(version.revision, sizeof version.revision)));
 
   Value text;
-  if (const ExitCode failed = session.Check(StringField(ZelGetiManufacturer, text), "manufacturer")) return failed;
+  if (const ExitCode failed = session.Check(StringField(ZelGetiManufacturer, text), "manufacturer"))
+    return failed;
   report.Set("manufacturer", text);
-  if (const ExitCode failed = session.Check(StringField(ZelGetSerialNumber, text), "serial number")) return failed;
+  if (const ExitCode failed = session.Check(StringField(ZelGetSerialNumber, text), "serial number"))
+    return failed;
   report.Set("serial_number", text);
 
   // An erased sector holds a length the library refuses: no custom serial number then.
@@ -110,19 +116,22 @@ ExitCode RunInfo(Session& session) {
                  : Value());
 
   ZelSystemInfo system{};
-  if (const ExitCode failed = session.Check(ZelGetSystemInfornation(&system), "system information")) return failed;
+  if (const ExitCode failed = session.Check(ZelGetSystemInfornation(&system), "system information"))
+    return failed;
   report.Set("system_information",
-             Numbers({system.first, system.second, system.third, system.fourth, system.fifth, system.sixth,
-                      system.seventh}));
+             Numbers({system.first, system.second, system.third, system.fourth, system.fifth,
+                      system.sixth, system.seventh}));
 
   NorvDeviceInfo device{};
-  if (const ExitCode failed = session.Check(NorvGetDeviceInfo(&device), "device information")) return failed;
-  report.Set("device_information", Numbers({device.first, device.second, device.third, device.fourth}));
+  if (const ExitCode failed = session.Check(NorvGetDeviceInfo(&device), "device information"))
+    return failed;
+  report.Set("device_information",
+             Numbers({device.first, device.second, device.third, device.fourth}));
 
   unsigned char record[64] = {};
   unsigned int length = 0;
-  if (const ExitCode failed =
-          session.Check(ZelXuGet(kEncoderRecordSelector, record, sizeof record, &length), "encoder record")) {
+  if (const ExitCode failed = session.Check(
+          ZelXuGet(kEncoderRecordSelector, record, sizeof record, &length), "encoder record")) {
     return failed;
   }
   report.Set("encoder_record_version", length > 0 ? Value(uint32_t{record[0]}) : Value());

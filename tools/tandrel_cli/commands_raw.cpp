@@ -49,23 +49,27 @@ ExitCode Simple(Session& session, int (*action)(), const char* what) {
 
 ExitCode RunXu(Session& session) {
   const std::string verb = Verb(session);
-  if (verb != "get" && verb != "set") return session.Fail(kExitUsage, "xu get or xu set (see --help)");
+  if (verb != "get" && verb != "set")
+    return session.Fail(kExitUsage, "xu get or xu set (see --help)");
   uint32_t unit = 0, selector = 0;
   ExitCode failure = kExitOk;
-  if (!session.Number(0, "unit", unit, failure) || !session.Number(1, "selector", selector, failure)) {
+  if (!session.Number(0, "unit", unit, failure) ||
+      !session.Number(1, "selector", selector, failure)) {
     return failure;
   }
   if (unit != 0) return session.Fail(kExitRefused, "the library reaches extension unit 0 only");
-  if (session.Words().size() != 3) return session.Fail(kExitUsage, "xu " + verb + " takes three arguments");
+  if (session.Words().size() != 3)
+    return session.Fail(kExitUsage, "xu " + verb + " takes three arguments");
   if (verb == "get") {
     uint32_t length = 0;
     if (!session.Number(2, "length", length, failure)) return failure;
-    if (length == 0 || length > kMostXuBytes) return session.Fail(kExitRefused, "length is 1 to 64");
+    if (length == 0 || length > kMostXuBytes)
+      return session.Fail(kExitRefused, "length is 1 to 64");
     if (const ExitCode bound = session.Bind()) return bound;
     unsigned char data[kMostXuBytes] = {};
     unsigned int read = 0;
-    if (const ExitCode failed =
-            session.Check(ZelXuGet(static_cast<int>(selector), data, length, &read), "extension-unit read")) {
+    if (const ExitCode failed = session.Check(
+            ZelXuGet(static_cast<int>(selector), data, length, &read), "extension-unit read")) {
       return failed;
     }
     return session.Report(session.NewReport()
@@ -75,19 +79,24 @@ ExitCode RunXu(Session& session) {
                               .Set("data", HexBytes(data, read)));
   }
   std::string bytes;
-  if (!ParseHexBytes(session.Words()[2], bytes)) return session.Fail(kExitUsage, "HEX is pairs of hex digits");
+  if (!ParseHexBytes(session.Words()[2], bytes))
+    return session.Fail(kExitUsage, "HEX is pairs of hex digits");
   if (bytes.size() > kMostXuBytes) return session.Fail(kExitRefused, "at most 64 bytes");
   if (const ExitCode bound = session.Bind()) return bound;
-  const int result = ZelXuSet(static_cast<int>(selector), reinterpret_cast<const unsigned char*>(bytes.data()),
-                              static_cast<unsigned>(bytes.size()));
+  const int result =
+      ZelXuSet(static_cast<int>(selector), reinterpret_cast<const unsigned char*>(bytes.data()),
+               static_cast<unsigned>(bytes.size()));
   if (const ExitCode failed = session.Check(result, "extension-unit write")) return failed;
-  return session.Report(
-      session.NewReport().Set("unit", unit).Set("selector", selector).Set("length", static_cast<int>(bytes.size())));
+  return session.Report(session.NewReport()
+                            .Set("unit", unit)
+                            .Set("selector", selector)
+                            .Set("length", static_cast<int>(bytes.size())));
 }
 
 ExitCode RunReg(Session& session) {
   const std::string verb = Verb(session);
-  if (verb != "read" && verb != "write") return session.Fail(kExitUsage, "reg read or reg write (see --help)");
+  if (verb != "read" && verb != "write")
+    return session.Fail(kExitUsage, "reg read or reg write (see --help)");
   uint32_t address = 0;
   ExitCode failure = kExitOk;
   if (!session.Number(0, "address", address, failure)) return failure;
@@ -100,7 +109,8 @@ ExitCode RunReg(Session& session) {
             ZelMmioWrite(static_cast<int>(address), static_cast<int>(value)), "register write")) {
       return failed;
     }
-    return session.Report(session.NewReport().Set("address", Hex(address, 8)).Set("value", Hex(value, 8)));
+    return session.Report(
+        session.NewReport().Set("address", Hex(address, 8)).Set("value", Hex(value, 8)));
   }
   uint32_t count = 1;
   if (session.Words().size() > 1 && !session.Number(1, "count", count, failure)) return failure;
@@ -111,10 +121,12 @@ ExitCode RunReg(Session& session) {
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t at = address + i * kRegisterBytes;
     int value = 0;
-    if (const ExitCode failed = session.Check(ZelMmioRead(static_cast<int>(at), &value), "register read")) {
+    if (const ExitCode failed =
+            session.Check(ZelMmioRead(static_cast<int>(at), &value), "register read")) {
       return failed;
     }
-    registers.push_back(Value().Set("address", Hex(at, 8)).Set("value", Hex(static_cast<uint32_t>(value), 8)));
+    registers.push_back(
+        Value().Set("address", Hex(at, 8)).Set("value", Hex(static_cast<uint32_t>(value), 8)));
   }
   return session.Report(session.NewReport().Set("registers", registers));
 }
@@ -131,7 +143,8 @@ ExitCode RunUsbBoot(Session& session) {
     return kExitDeclined;
   }
   if (const ExitCode bound = session.Bind()) return bound;
-  if (const ExitCode failed = session.Check(ZelUsbBoot(static_cast<int>(mode)), "USB boot")) return failed;
+  if (const ExitCode failed = session.Check(ZelUsbBoot(static_cast<int>(mode)), "USB boot"))
+    return failed;
   return session.Report(session.NewReport().Set("mode", mode));
 }
 

@@ -41,7 +41,8 @@ int CameraRelease(std::optional<uint16_t>& release) {
 // back after writing it.
 class UpdateProgress {
  public:
-  UpdateProgress(uint32_t length, bool quiet) : length_(length), progress_("erasing", length, quiet) {
+  UpdateProgress(uint32_t length, bool quiet)
+      : length_(length), progress_("erasing", length, quiet) {
     ticker_ = std::thread([this] {
       while (!stop_) {
         Tick();
@@ -100,10 +101,13 @@ class UpdateProgress {
 }  // namespace
 
 ExitCode RunUpdate(Session& session) {
-  if (session.Words().size() != 1) return session.Fail(kExitUsage, "update takes IMAGE (see --help)");
+  if (session.Words().size() != 1)
+    return session.Fail(kExitUsage, "update takes IMAGE (see --help)");
   const std::string& path = session.Words()[0];
   const auto image = ReadFlashFile(path);
-  if (!image) return session.Fail(kExitFile, "cannot read " + path + " (a regular file of at most 131072 bytes)");
+  if (!image)
+    return session.Fail(kExitFile,
+                        "cannot read " + path + " (a regular file of at most 131072 bytes)");
   const auto* bytes = reinterpret_cast<const uint8_t*>(image->data());
   // Burning an image without its device descriptor would leave a camera that cannot enumerate.
   if (!zel::StoredDeviceDescriptorRelease(bytes, image->size())) {
@@ -116,20 +120,24 @@ ExitCode RunUpdate(Session& session) {
   // With --force nothing is compared, so nothing is read: the camera sees only the download.
   if (!session.Args().force) {
     std::optional<uint16_t> release;
-    if (const ExitCode failed = session.Check(CameraRelease(release), "camera release")) return failed;
+    if (const ExitCode failed = session.Check(CameraRelease(release), "camera release"))
+      return failed;
     report.Set("camera_release", release ? Value(Hex(*release, 4)) : Value());
     if (release && imageVersion <= *release) {
       report.Set("written", false);
       session.Report(report);
       if (!session.Args().json) {
-        std::cerr << "tandrel update: the camera runs " << Hex(*release, 4) << ", the image is not newer ("
-                  << Hex(imageVersion, 4) << "); --force writes it anyway\n";
+        std::cerr << "tandrel update: the camera runs " << Hex(*release, 4)
+                  << ", the image is not newer (" << Hex(imageVersion, 4)
+                  << "); --force writes it anyway\n";
       }
       return kExitNotNewer;
     }
   }
-  if (session.Args().dryRun) return session.Report(report.Set("written", false).Set("dry_run", true));
-  if (Interrupted()) return session.Fail(kExitInterrupted, "interrupted before anything was written");
+  if (session.Args().dryRun)
+    return session.Report(report.Set("written", false).Set("dry_run", true));
+  if (Interrupted())
+    return session.Fail(kExitInterrupted, "interrupted before anything was written");
 
   // The image is written with the camera's manufacturer name carried into a private copy.
   auto copy = std::make_unique<unsigned char[]>(tandrel::kFlashBytes);
@@ -152,9 +160,11 @@ ExitCode RunUpdate(Session& session) {
       .Set("erase_checked", erased)
       .Set("written", written == ZEL_OK);
   if (written == 1) {
-    return session.Fail(kExitVerifyMismatch, "the flash differs from the image after writing; run update again");
+    return session.Fail(kExitVerifyMismatch,
+                        "the flash differs from the image after writing; run update again");
   }
-  if (const ExitCode failed = session.Check(written, "download (the camera needs another update)")) return failed;
+  if (const ExitCode failed = session.Check(written, "download (the camera needs another update)"))
+    return failed;
   report.Set("reset", reset);
   if (Interrupted()) report.Set("interrupted_after_end", true);
   return session.Report(report);

@@ -89,27 +89,40 @@ constexpr size_t kArguments = Export<decltype(F)>::kCount;
 template <const GroupSetting& S, auto SetF, auto GetF>
 constexpr Control TableSetting(const char* name, const char* family) {
   static_assert(FieldCount(S) == kArguments<SetF>, "the export takes the table's values");
-  return {name, family, kArguments<SetF>, TableLimits(S), kArguments<GetF>, false, Set<SetF>, Get<GetF>};
+  return {name,  family,    kArguments<SetF>, TableLimits(S), kArguments<GetF>,
+          false, Set<SetF>, Get<GetF>};
 }
 
 template <const UnitValue& U, auto SetF, auto GetF>
 constexpr Control UnitSetting(const char* name) {
   static_assert(kArguments<SetF> == 1, "a unit-1 value is one value");
-  return {name, "unit-1",          1, ControlValues{FieldLargest(ValueField{0, U.width})},
-          1,    false, Set<SetF>, Get<GetF>};
+  return {name, "unit-1", 1,         ControlValues{FieldLargest(ValueField{0, U.width})},
+          1,    false,    Set<SetF>, Get<GetF>};
 }
 
 // A setting outside the table: the export's argument types are its ranges.
 template <auto SetF, auto GetF>
 constexpr Control TypedSetting(const char* name, const char* family) {
-  return {name,  family, kArguments<SetF>, TypeLimits<SetF>(std::make_index_sequence<kArguments<SetF>>{}),
-          kArguments<GetF>, false, Set<SetF>, Get<GetF>};
+  return {name,
+          family,
+          kArguments<SetF>,
+          TypeLimits<SetF>(std::make_index_sequence<kArguments<SetF>>{}),
+          kArguments<GetF>,
+          false,
+          Set<SetF>,
+          Get<GetF>};
 }
 
 template <auto SetF>
 constexpr Control TypedSetOnly(const char* name, const char* family) {
-  return {name, family, kArguments<SetF>, TypeLimits<SetF>(std::make_index_sequence<kArguments<SetF>>{}),
-          0,    false,  Set<SetF>,         nullptr};
+  return {name,
+          family,
+          kArguments<SetF>,
+          TypeLimits<SetF>(std::make_index_sequence<kArguments<SetF>>{}),
+          0,
+          false,
+          Set<SetF>,
+          nullptr};
 }
 
 template <auto GetF>
@@ -121,7 +134,8 @@ constexpr Control ReadOnly(const char* name, const char* family) {
 
 int SetCroppedImage(const ControlValues& v) {
   return ZelSetCroppedImage(0, static_cast<unsigned char>(v[0]), static_cast<unsigned char>(v[1]),
-                            static_cast<unsigned char>(v[2]), v[3], static_cast<unsigned char>(v[4]));
+                            static_cast<unsigned char>(v[2]), v[3],
+                            static_cast<unsigned char>(v[4]));
 }
 
 constexpr int kAllStreamFields = 0x0F;
@@ -136,7 +150,9 @@ int SetEncoderParams(const ControlValues& v) {
 int GetEncoderParams(uint32_t, ControlValues& v) {
   ZelEncoderParams params{};
   const int result = ZelEncoderGetParams(&params);
-  if (result == ZEL_OK) v = {params.bitRate, params.parameter1, params.parameter2, params.parameter3, params.parameter4};
+  if (result == ZEL_OK)
+    v = {params.bitRate, params.parameter1, params.parameter2, params.parameter3,
+         params.parameter4};
   return result;
 }
 
@@ -155,14 +171,17 @@ int GetEncoderQuality(uint32_t, ControlValues& v) {
 int GetEncoderProfile(uint32_t index, ControlValues& v) {
   int level = 0, profile = 0, flags = 0;
   const int result = ZelEncoderGetProfile(static_cast<int>(index), &level, &profile, &flags);
-  if (result == ZEL_OK) v = {static_cast<uint32_t>(level), static_cast<uint32_t>(profile), static_cast<uint32_t>(flags)};
+  if (result == ZEL_OK)
+    v = {static_cast<uint32_t>(level), static_cast<uint32_t>(profile),
+         static_cast<uint32_t>(flags)};
   return result;
 }
 
 int GetStreamCaps(uint32_t index, ControlValues& v) {
   ZelStreamCaps caps{};
   const int result = ZelEncoderGetStreamCaps(index, &caps);
-  if (result == ZEL_OK) v = {caps.first, caps.second, caps.third, caps.fourth, caps.fifth, caps.sixth};
+  if (result == ZEL_OK)
+    v = {caps.first, caps.second, caps.third, caps.fourth, caps.fifth, caps.sixth};
   return result;
 }
 
@@ -176,13 +195,15 @@ int GetDeviceInfo(uint32_t, ControlValues& v) {
 int GetSystemInformation(uint32_t, ControlValues& v) {
   ZelSystemInfo info{};
   const int result = ZelGetSystemInfornation(&info);
-  if (result == ZEL_OK) v = {info.first, info.second, info.third, info.fourth, info.fifth, info.sixth, info.seventh};
+  if (result == ZEL_OK)
+    v = {info.first, info.second, info.third, info.fourth, info.fifth, info.sixth, info.seventh};
   return result;
 }
 
 constexpr ControlValues kCalibrateModeLargest{kCalibrationModes - 1};
 constexpr ControlValues kSpecialEffectLargest{kLastSpecialEffect};
-constexpr ControlValues kWhiteBalanceLimits{kWhiteBalanceLargest, kWhiteBalanceLargest, kWhiteBalanceLargest};
+constexpr ControlValues kWhiteBalanceLimits{kWhiteBalanceLargest, kWhiteBalanceLargest,
+                                            kWhiteBalanceLargest};
 constexpr uint32_t kByte = 0xFF;
 constexpr uint32_t kWord = 0xFFFF;
 constexpr ControlValues kEncoderParamsLargest{UINT32_MAX, kWord, kWord, kByte, kByte};
@@ -192,8 +213,8 @@ const Control kControls[] = {
     // Device settings.
     TableSetting<kLedMode, ZelSetLedMode, ZelGetLedMode>("led-mode", "device"),
     TableSetting<kStreamFormat, ZelSetStreamFormat, ZelGetStreamFormat>("stream-format", "device"),
-    TableSetting<kEncoderFrameSizeFormat, ZelSetEncoderFrameSizeFormat, ZelGetEncoderFrameSizeFormat>(
-        "encoder-frame-size-format", "device"),
+    TableSetting<kEncoderFrameSizeFormat, ZelSetEncoderFrameSizeFormat,
+                 ZelGetEncoderFrameSizeFormat>("encoder-frame-size-format", "device"),
     TableSetting<kH264Disable, ZelSetH264Disable, ZelGetH264Disable>("h264-disable", "device"),
     TableSetting<kPanTilt, ZelSetPanTilt, ZelGetPanTilt>("pan-tilt", "device"),
     TableSetting<kShutterMode, ZelSetShutterMode, ZelGetShutterMode>("shutter-mode", "device"),
@@ -205,41 +226,48 @@ const Control kControls[] = {
     TableSetting<kMirror, ZelVideoSetMirror, ZelVideoGetMirror>("mirror", "video"),
     TableSetting<kTemporalNoiseReduction, ZelVideoSetTemporalNoiseReduction,
                  ZelVideoGetTemporalNoiseReduction>("temporal-noise-reduction", "video"),
-    TableSetting<kRateControl, ZelVideoSetRateControl, ZelVideoGetRateControl>("rate-control", "video"),
-    TableSetting<kAutoRefresh, ZelVideoSetAutoRefresh, ZelVideoGetAutoRefresh>("auto-refresh", "video"),
+    TableSetting<kRateControl, ZelVideoSetRateControl, ZelVideoGetRateControl>("rate-control",
+                                                                               "video"),
+    TableSetting<kAutoRefresh, ZelVideoSetAutoRefresh, ZelVideoGetAutoRefresh>("auto-refresh",
+                                                                               "video"),
     TableSetting<kRegionOfInterest, ZelVideoSetRegionOfInterest, ZelVideoGetRegionOfInterest>(
         "region-of-interest", "video"),
     TableSetting<kDynamicResolutionScaling, ZelVideoSetDynamicResolutionScaling,
                  ZelVideoGetDynamicResolutionScaling>("dynamic-resolution-scaling", "video"),
-    TableSetting<kScalableVideoCoding, ZelVideoSetScalableVideoCoding, ZelVideoGetScalableVideoCoding>(
-        "scalable-video-coding", "video"),
+    TableSetting<kScalableVideoCoding, ZelVideoSetScalableVideoCoding,
+                 ZelVideoGetScalableVideoCoding>("scalable-video-coding", "video"),
     TableSetting<kSimulcast, ZelVideoSetSimulcast, ZelVideoGetSimulcast>("simulcast", "video"),
     TableSetting<kStereoView, ZelVideoSetStereoView, ZelVideoGetStereoView>("stereo-view", "video"),
     // Audio processing.
     TableSetting<kAcousticNoiseReduction, ZelAudioSetAcousticNoiseReduction,
                  ZelAudioGetAcousticNoiseReduction>("acoustic-noise-reduction", "audio"),
     TableSetting<kEqualizer, ZelAudioSetEqualizer, ZelAudioGetEqualizer>("equalizer", "audio"),
-    TableSetting<kBeamForming, ZelAudioSetBeamForming, ZelAudioGetBeamForming>("beam-forming", "audio"),
+    TableSetting<kBeamForming, ZelAudioSetBeamForming, ZelAudioGetBeamForming>("beam-forming",
+                                                                               "audio"),
     // Extension unit 1.
     {"device-info", "unit-1", 0, {}, 4, false, nullptr, GetDeviceInfo},
     UnitSetting<kLed, NorvSetLed, NorvGetLed>("led"),
     UnitSetting<kAeMaxGain, NorvSetAeMaxGain, NorvGetAeMaxGain>("ae-max-gain"),
     UnitSetting<kAeMaxTime, NorvSetAeMaxTime, NorvGetAeMaxTime>("ae-max-time"),
     // Image tuning, flip and calibration.
-    {"calibrate-mode", "tuning", 1, kCalibrateModeLargest, 0, false, Set<ZelSetCalibrateMode>, nullptr},
+    {"calibrate-mode", "tuning", 1, kCalibrateModeLargest, 0, false, Set<ZelSetCalibrateMode>,
+     nullptr},
     TypedSetOnly<ZelSetCalibrateModeEx>("calibrate-mode-ex", "tuning"),
     TypedSetOnly<ZelSetCalibrateRcaLevel>("calibrate-rca-level", "tuning"),
-    {"special-effect", "tuning", 1, kSpecialEffectLargest, 0, false, Set<ZelSetSpecialEffect>, nullptr},
+    {"special-effect", "tuning", 1, kSpecialEffectLargest, 0, false, Set<ZelSetSpecialEffect>,
+     nullptr},
     {"wb-comp", "tuning", 3, kWhiteBalanceLimits, 0, false, Set<ZelSetWBComp>, nullptr},
     TypedSetOnly<ZelSetExpComp>("exp-comp", "tuning"),
     TypedSetOnly<ZelSetAeSpeed>("ae-speed", "tuning"),
     TypedSetting<ZelSetFlipMode, ZelGetFlipMode>("flip-mode", "tuning"),
     // Encoder settings and capabilities.
-    {"encoder-params", "encoder", 5, kEncoderParamsLargest, 5, false, SetEncoderParams, GetEncoderParams},
+    {"encoder-params", "encoder", 5, kEncoderParamsLargest, 5, false, SetEncoderParams,
+     GetEncoderParams},
     TypedSetting<ZelEncoderSetGOP, ZelEncoderGetGOP>("encoder-gop", "encoder"),
-    {"encoder-quality", "encoder", 2, kEncoderQualityLargest, 2, false, SetEncoderQuality, GetEncoderQuality},
-    TypedSetting<ZelEncoderSetProfileAndLevel, ZelEncoderGetProfileAndLevel>("encoder-profile-and-level",
-                                                                            "encoder"),
+    {"encoder-quality", "encoder", 2, kEncoderQualityLargest, 2, false, SetEncoderQuality,
+     GetEncoderQuality},
+    TypedSetting<ZelEncoderSetProfileAndLevel, ZelEncoderGetProfileAndLevel>(
+        "encoder-profile-and-level", "encoder"),
     TypedSetting<ZelEncoderSetEntropy, ZelEncoderGetEntropy>("encoder-entropy", "encoder"),
     TypedSetOnly<ZelEncoderSetIFrame>("encoder-key-frame", "encoder"),
     ReadOnly<ZelEncoderGetNumberOfProfiles>("encoder-profile-count", "encoder"),

@@ -22,7 +22,7 @@ struct Control {
   ControlValues setLargest;
   size_t getCount;
   bool indexed;  // get takes an index (a profile, a stream capability) before any value
-  int (*set)(const ControlValues& values);     // null: read-only
+  int (*set)(const ControlValues& values);            // null: read-only
   int (*get)(uint32_t index, ControlValues& values);  // null: write-only
 };
 

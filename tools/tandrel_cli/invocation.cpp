@@ -18,9 +18,9 @@ struct Option {
 };
 
 const Flag kFlags[] = {
-    {"--json", nullptr, &Invocation::json},  {"--quiet", "-q", &Invocation::quiet},
-    {"--yes", "-y", &Invocation::yes},       {"--help", "-h", &Invocation::help},
-    {"--all", nullptr, &Invocation::all},    {"--force", nullptr, &Invocation::force},
+    {"--json", nullptr, &Invocation::json},      {"--quiet", "-q", &Invocation::quiet},
+    {"--yes", "-y", &Invocation::yes},           {"--help", "-h", &Invocation::help},
+    {"--all", nullptr, &Invocation::all},        {"--force", nullptr, &Invocation::force},
     {"--dry-run", nullptr, &Invocation::dryRun},
 };
 

@@ -24,7 +24,8 @@ const char kExitCodes[] =
 
 void PrintOverview() {
   std::cout << "usage: tandrel [options] COMMAND [arguments]\n\nCommands:\n";
-  for (const CommandInfo* c = CommandsBegin(); c != CommandsEnd(); ++c) std::cout << "  " << c->synopsis << "\n";
+  for (const CommandInfo* c = CommandsBegin(); c != CommandsEnd(); ++c)
+    std::cout << "  " << c->synopsis << "\n";
   std::cout << "\n" << kOptions << "\n" << kExitCodes;
 }
 
@@ -75,4 +76,6 @@ int Run(const std::vector<std::string>& arguments) {
 }  // namespace
 }  // namespace cli
 
-int main(int argc, char** argv) { return cli::Run(std::vector<std::string>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) {
+  return cli::Run(std::vector<std::string>(argv + 1, argv + argc));
+}

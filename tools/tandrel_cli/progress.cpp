@@ -54,20 +54,23 @@ void Progress::Finish() {
 
 void Progress::Draw(uint64_t done, uint64_t requests, bool last) {
   if (quiet_) return;
-  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  const double elapsed =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
   const double rate = elapsed > 0 ? static_cast<double>(requests) / elapsed : 0;
   const int percent = total_ == 0 ? 100 : static_cast<int>(done * 100 / total_);
-  const double left = done > 0 ? elapsed * static_cast<double>(total_ - done) / static_cast<double>(done) : 0;
+  const double left =
+      done > 0 ? elapsed * static_cast<double>(total_ - done) / static_cast<double>(done) : 0;
   if (terminal_) {
     std::string bar(kBarWidth, ' ');
     for (int i = 0; i < kBarWidth * percent / 100; ++i) bar[i] = '#';
-    std::fprintf(stderr, "\r%s [%s] %3d%%  %llu/%llu bytes  %.0f req/s  %s left    %s", label_.c_str(),
-                 bar.c_str(), percent, static_cast<unsigned long long>(done),
-                 static_cast<unsigned long long>(total_), rate, Duration(left).c_str(), last ? "\n" : "");
+    std::fprintf(stderr, "\r%s [%s] %3d%%  %llu/%llu bytes  %.0f req/s  %s left    %s",
+                 label_.c_str(), bar.c_str(), percent, static_cast<unsigned long long>(done),
+                 static_cast<unsigned long long>(total_), rate, Duration(left).c_str(),
+                 last ? "\n" : "");
   } else if (!last || percent != lastTenth_ * 10) {
     std::fprintf(stderr, "%s: %d%% %llu/%llu bytes, %.0f req/s, %s left\n", label_.c_str(), percent,
-                 static_cast<unsigned long long>(done), static_cast<unsigned long long>(total_), rate,
-                 Duration(left).c_str());
+                 static_cast<unsigned long long>(done), static_cast<unsigned long long>(total_),
+                 rate, Duration(left).c_str());
   }
   std::fflush(stderr);
 }

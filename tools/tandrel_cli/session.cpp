@@ -9,25 +9,39 @@ namespace cli {
 
 ExitCode ExitForResult(int result) {
   switch (result) {
-    case ZEL_OK: return kExitOk;
-    case ZEL_E_UNREACHABLE: return kExitNoCamera;
-    case ZEL_E_INVALID_ARG: return kExitRefused;
-    case ZEL_E_NOT_SUPPORTED: return kExitNotSupported;
-    default: return kExitDevice;
+    case ZEL_OK:
+      return kExitOk;
+    case ZEL_E_UNREACHABLE:
+      return kExitNoCamera;
+    case ZEL_E_INVALID_ARG:
+      return kExitRefused;
+    case ZEL_E_NOT_SUPPORTED:
+      return kExitNotSupported;
+    default:
+      return kExitDevice;
   }
 }
 
 std::string ResultName(int result) {
   switch (result) {
-    case ZEL_OK: return "ZEL_OK";
-    case ZEL_E_UNREACHABLE: return "ZEL_E_UNREACHABLE";
-    case ZEL_E_DEVICE: return "ZEL_E_DEVICE";
-    case ZEL_E_INVALID_ARG: return "ZEL_E_INVALID_ARG";
-    case ZEL_E_NOT_READY: return "ZEL_E_NOT_READY";
-    case ZEL_E_NOT_FOUND: return "ZEL_E_NOT_FOUND";
-    case ZEL_E_NOT_SUPPORTED: return "ZEL_E_NOT_SUPPORTED";
-    case ZEL_E_ERASE_INCOMPLETE: return "ZEL_E_ERASE_INCOMPLETE";
-    default: return std::to_string(result);
+    case ZEL_OK:
+      return "ZEL_OK";
+    case ZEL_E_UNREACHABLE:
+      return "ZEL_E_UNREACHABLE";
+    case ZEL_E_DEVICE:
+      return "ZEL_E_DEVICE";
+    case ZEL_E_INVALID_ARG:
+      return "ZEL_E_INVALID_ARG";
+    case ZEL_E_NOT_READY:
+      return "ZEL_E_NOT_READY";
+    case ZEL_E_NOT_FOUND:
+      return "ZEL_E_NOT_FOUND";
+    case ZEL_E_NOT_SUPPORTED:
+      return "ZEL_E_NOT_SUPPORTED";
+    case ZEL_E_ERASE_INCOMPLETE:
+      return "ZEL_E_ERASE_INCOMPLETE";
+    default:
+      return std::to_string(result);
   }
 }
 
@@ -35,10 +49,14 @@ namespace {
 
 const char* Explanation(ExitCode code) {
   switch (code) {
-    case kExitNoCamera: return "no camera (none attached, or it does not answer)";
-    case kExitRefused: return "value refused";
-    case kExitNotSupported: return "not supported by this camera or library";
-    default: return "camera request failed";
+    case kExitNoCamera:
+      return "no camera (none attached, or it does not answer)";
+    case kExitRefused:
+      return "value refused";
+    case kExitNotSupported:
+      return "not supported by this camera or library";
+    default:
+      return "camera request failed";
   }
 }
 
@@ -46,7 +64,8 @@ const char* Explanation(ExitCode code) {
 
 Session::Session(const Invocation& invocation, std::string command)
     : invocation_(invocation), command_(std::move(command)) {
-  if (invocation.words.size() > 1) words_.assign(invocation.words.begin() + 1, invocation.words.end());
+  if (invocation.words.size() > 1)
+    words_.assign(invocation.words.begin() + 1, invocation.words.end());
 }
 
 const std::vector<VideoInput>& Session::Inputs() {
@@ -68,7 +87,8 @@ ExitCode Session::Bind() {
   for (const VideoInput& input : Inputs()) {
     if (input.handleText != *invocation_.device) continue;
     if (ZelSetDeviceHandle(input.handle) == ZEL_OK) return kExitOk;
-    return Fail(kExitNoCamera, "camera " + input.handleText + " does not answer", ZEL_E_UNREACHABLE);
+    return Fail(kExitNoCamera, "camera " + input.handleText + " does not answer",
+                ZEL_E_UNREACHABLE);
   }
   return Fail(kExitNoCamera, "no video input " + *invocation_.device + " (see `tandrel list`)");
 }
@@ -85,7 +105,8 @@ ExitCode Session::Report(const Value& report) const {
 
 ExitCode Session::Fail(ExitCode code, const std::string& message) const {
   if (invocation_.json) {
-    std::cout << NewReport().Set("error", message).Set("exit", static_cast<int>(code)).Json() << "\n"
+    std::cout << NewReport().Set("error", message).Set("exit", static_cast<int>(code)).Json()
+              << "\n"
               << std::flush;
   } else {
     std::cerr << "tandrel " << command_ << ": " << message << "\n";
@@ -133,7 +154,8 @@ bool Session::Confirm(const std::string& question) const {
   if (invocation_.yes) return true;
   std::cerr << question << " [y/N] " << std::flush;
   std::string answer;
-  if (std::getline(std::cin, answer) && (answer == "y" || answer == "Y" || answer == "yes")) return true;
+  if (std::getline(std::cin, answer) && (answer == "y" || answer == "Y" || answer == "yes"))
+    return true;
   Fail(kExitDeclined, "not confirmed (give --yes to skip the question)");
   return false;
 }
