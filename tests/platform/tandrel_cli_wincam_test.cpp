@@ -3,6 +3,7 @@
 // camera and image (with --force, which reads no version first).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -37,8 +38,13 @@ void Prepare(const OstrelWithWincam& run) {
                        "[World]\r\nTrace=trace.log\r\n" + world.substr(world.find("TimeScale")));
 }
 
+// Runs tandrel.exe in the program folder and prints the run as a terminal would show it.
 int Tandrel(const OstrelWithWincam& run, const std::string& arguments) {
-  return run.program.Shell("tandrel.exe " + arguments + " >out.txt 2>err.txt");
+  const int exitCode = run.program.Shell("tandrel.exe " + arguments + " >out.txt 2>err.txt");
+  std::printf("> tandrel.exe %s\n%s%s[exit %d]\n", arguments.c_str(),
+              run.program.ReadFile(u"out.txt").c_str(), run.program.ReadFile(u"err.txt").c_str(),
+              exitCode);
+  return exitCode;
 }
 
 bool Has(const std::string& text, const std::string& part) {
