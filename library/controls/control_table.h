@@ -1,7 +1,7 @@
 // Every setting of the regular control families: its control, group and value bytes.
 #pragma once
 
-#include "controls/control_families.h"
+#include "controls/setting_layout.h"
 
 namespace tandrel::controls {
 
@@ -47,5 +47,11 @@ constexpr GroupSetting kBeamForming{kAudioProcessing, 2, {kByte2}};
 constexpr UnitValue kLed{2, 1};
 constexpr UnitValue kAeMaxGain{3, 1};
 constexpr UnitValue kAeMaxTime{4, 2};
+
+// Image tuning (selector 4): the arguments its exports accept.
+constexpr int kCalibrationModes = 4;
+constexpr int kLastSpecialEffect = 10;
+// White-balance values travel in 18 bits: 16 in their own field, 2 in a shared byte.
+constexpr uint32_t kWhiteBalanceLargest = 0x3FFFF;
 
 }  // namespace tandrel::controls

@@ -1,5 +1,6 @@
 // Device settings on extension unit 0, selector 5: LED mode, stream and frame-size formats,
 // H.264 disable, pan and tilt, shutter mode, MJPEG quality factor and the cropped image.
+#include "controls/control_families.h"
 #include "controls/control_table.h"
 #include "tandrel.h"
 

@@ -2,10 +2,12 @@
 // bits is a command of its own followed by a read.
 #include <iterator>
 
+#include "controls/control_table.h"
 #include "tandrel.h"
 #include "transport/call_frame.h"
 
 using namespace tandrel;
+using namespace tandrel::controls;
 
 namespace {
 
@@ -18,12 +20,11 @@ constexpr uint8_t kExposure = 0xC2;
 constexpr uint8_t kAeSpeed = 0xC4;
 constexpr uint8_t kFlipSet = 0xE0;
 constexpr uint8_t kFlipRequest = 0xE1;
-constexpr int kLastSpecialEffect = 10;
 constexpr uint8_t kFlipFirst = 0x01;
 constexpr uint8_t kFlipSecond = 0x02;
 
 // Flag bytes 1 and 2 of each calibration mode.
-constexpr uint8_t kCalibrationFlags[][2] = {{1, 1}, {0, 1}, {1, 0}, {0, 0}};
+constexpr uint8_t kCalibrationFlags[kCalibrationModes][2] = {{1, 1}, {0, 1}, {1, 0}, {0, 0}};
 
 XuPayload Command(uint8_t code) {
   XuPayload payload{};

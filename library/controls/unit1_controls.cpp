@@ -1,5 +1,6 @@
 // The controls of extension unit 1: device information, LED, AE maximum gain and time. The
 // payload is the value itself; reads are plain reads.
+#include "controls/control_families.h"
 #include "controls/control_table.h"
 #include "tandrel.h"
 

@@ -1,4 +1,5 @@
 // Video processing on extension unit 0, selector 6: one group per setting.
+#include "controls/control_families.h"
 #include "controls/control_table.h"
 #include "tandrel.h"
 

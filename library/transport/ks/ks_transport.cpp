@@ -11,6 +11,7 @@
 #include "transport/platform_transport.h"
 #include "win32/ansi_text.h"
 #include "win32/com_ptr.h"
+#include "win32/directshow_ids.h"
 #include "win32/ks_interfaces.h"
 
 namespace tandrel {
@@ -19,12 +20,12 @@ namespace {
 using win32::ComPtr;
 using win32::IKsControlInterface;
 using win32::IKsTopologyInfoInterface;
+using win32::kBaseFilterIid;
+using win32::kCreateDevEnumIid;
+using win32::kPropertyBagIid;
+using win32::kSystemDeviceEnum;
+using win32::kVideoInputCategory;
 
-constexpr GUID kSystemDeviceEnum = {0x62BE5D10, 0x60EB, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
-constexpr GUID kCreateDevEnumIid = {0x29840822, 0x5B84, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
-constexpr GUID kVideoInputCategory = {0x860BB310, 0x5D01, 0x11D0, {0xBD, 0x3B, 0x00, 0xA0, 0xC9, 0x11, 0xCE, 0x86}};
-constexpr GUID kPropertyBagIid = {0x55272A00, 0x42CB, 0x11CE, {0x81, 0x35, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51}};
-constexpr GUID kBaseFilterIid = {0x56A86895, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 constexpr uint32_t kNoNode = 1;
 // The status of a call into the filter that raised a structured exception.
 const uint32_t kFilterFaulted = static_cast<uint32_t>(HRESULT_FROM_WIN32(ERROR_NOACCESS));
