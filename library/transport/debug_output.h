@@ -1,4 +1,5 @@
-// The platform's debug channel for the library's one diagnostic line.
+// The platform's debug channel for the library's one diagnostic line: OutputDebugString on
+// Windows; on Linux standard error, when the environment sets TANDREL_DEBUG.
 #pragma once
 
 #include <string>
