@@ -162,8 +162,7 @@ killed_run() {
 expected_zel_flash() {
   local dir=$1 path
   path=$(sed -n 's/^DevicePath=//p' "$dir/simcam.ini" | tr -d '\r')
-  # The library's debug lines (the name it carries) are not the sweep's output.
-  "$tool" "$dir" "$path" "$dir/bin/zel.bin" "$2" 2>/dev/null
+  "$tool" "$dir" "$path" "$dir/bin/zel.bin" "$2"
 }
 
 # One point: "class|label|mode|argument|keys". Writes one result line:
