@@ -8,10 +8,12 @@
 #
 # usage: shipped_ostrel_test.sh <ostrel> <libtandrel.so> <ostrel_image_maker> <libfake_uvc_node.so>
 #                               <make_sysfs_tree.sh> <zel_flash_files> <zel_info> <work folder>
+#                               <tandrel tool>
 set -euo pipefail
-[ $# -eq 8 ] || { echo "usage: $0 <ostrel> <libtandrel.so> <image maker> <fake node library>" \
-                       "<tree maker> <flash files> <zel_info> <work folder>" >&2; exit 2; }
+[ $# -eq 9 ] || { echo "usage: $0 <ostrel> <libtandrel.so> <image maker> <fake node library>" \
+                       "<tree maker> <flash files> <zel_info> <work folder> <tandrel tool>" >&2; exit 2; }
 ostrel=$1 tandrel=$2 image_maker=$3 fake_node=$4 make_tree=$5 flash_files=$6 zel_info=$7 work=$8
+tandrel_cli=$9
 
 if [ "$(id -u)" != 0 ] || ! unshare -m true 2>/dev/null; then
   echo "needs root (mknod, mount) and a private mount namespace (unshare -m): not tested"
@@ -218,6 +220,23 @@ for handle in /dev/v4l/by-id/usb-NORV_ZEL_Camera_1-2-video-index0 \
   [ "$code" = 0 ] && grep -Fxq "chip id: 0x0A020801" "$dir/stdout.txt" ||
     fail "by-id-handle: $handle gave exit $code: $got"
 done
+
+# Raw requests shorter than the control through the shipped library (the tandrel tool binds
+# it): uvcvideo takes only whole controls, so the set goes out as all 64 bytes with the rest
+# zero and the read is a whole read of which the tool gets the first bytes.
+new_case short-xu-requests
+camera 0 1-1 zel 0408 2040 0105
+in_namespace "$tandrel_cli" --device /dev/video0 xu set 0 6 0901
+set_code=$code
+in_namespace "$tandrel_cli" --device /dev/video0 --json xu get 0 6 3
+got=$(tail -n 1 "$dir/stdout.txt")
+summary short-xu-requests "exit 0 0, 3 bytes" "exit $set_code $code: $got"
+[ "$set_code" = 0 ] && [ "$code" = 0 ] || fail "short-xu-requests: exit $set_code $code"
+grep -Eq '"length":3,"data":"[0-9a-f]{6}"' <<<"$got" || fail "short-xu-requests: read $got"
+whole_set="SET 0 6 64 0901$(printf '0%.0s' $(seq 124)) 00000000"
+grep -Fxq "$whole_set" "$dir/trace.log" || fail "short-xu-requests: no whole-control set in the trace"
+grep -Eq '^GET 0 6 64 [0-9a-f]{128} 00000000$' "$dir/trace.log" ||
+  fail "short-xu-requests: no whole-control read in the trace"
 
 echo "$failures failed"
 [ "$failures" = 0 ]
