@@ -16,7 +16,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <thread>
 #include <utility>
@@ -82,8 +84,13 @@ struct UsbDevice {
 
 class V4l2Control : public DeviceControl {
  public:
-  V4l2Control(DeviceCalls& calls, int fd, UsbDevice device)
-      : calls_(calls), fd_(fd), device_(std::move(device)) {}
+  // The units are looked up once: every request of the control names one of them.
+  V4l2Control(DeviceCalls& calls, int fd, const UsbDevice& device) : calls_(calls), fd_(fd) {
+    for (size_t i = 0; i < std::size(kExtensionUnitSets); ++i) {
+      units_[i] = FindExtensionUnitId(device.descriptors, kExtensionUnitSets[i],
+                                      device.activeConfiguration);
+    }
+  }
   ~V4l2Control() override { calls_.Close(fd_); }
 
   uint32_t FindExtensionNode(uint32_t& nodeId) override {
@@ -144,7 +151,10 @@ class V4l2Control : public DeviceControl {
   using Control = std::pair<uint8_t, uint8_t>;  // unit id, selector
 
   std::optional<uint8_t> UnitOf(const Guid& set) const {
-    return FindExtensionUnitId(device_.descriptors, set, device_.activeConfiguration);
+    for (size_t i = 0; i < std::size(kExtensionUnitSets); ++i) {
+      if (std::memcmp(&set, &kExtensionUnitSets[i], sizeof set) == 0) return units_[i];
+    }
+    return std::nullopt;
   }
 
   uint32_t Query(Control control, uint8_t request, uint8_t* data, uint16_t size) {
@@ -159,7 +169,7 @@ class V4l2Control : public DeviceControl {
 
   DeviceCalls& calls_;
   int fd_;
-  UsbDevice device_;
+  std::optional<uint8_t> units_[std::size(kExtensionUnitSets)];
   std::map<Control, uint16_t> lengths_;  // as the last size probe reported them
 };
 
@@ -248,7 +258,7 @@ std::unique_ptr<DeviceControl> V4l2Transport::OpenControl(ZelDeviceHandle camera
   // A node of no USB device has no units: every request then finds none.
   UsbDevice device;
   if (!usb.empty()) device = {ReadText(usb + "/descriptors"), ActiveConfiguration(usb)};
-  return std::make_unique<V4l2Control>(calls_, fd, std::move(device));
+  return std::make_unique<V4l2Control>(calls_, fd, device);
 }
 
 void V4l2Transport::Sleep(uint32_t milliseconds) {
