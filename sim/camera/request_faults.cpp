@@ -44,6 +44,11 @@ RequestFaults RequestFaults::FromWorld(const WorldFile& world, const std::u16str
       WorldNumber(world, section, u"UnplugStatus", kStatusDisconnected));
   faults.stallAfter =
       static_cast<uint64_t>(std::max<int64_t>(0, WorldNumber(world, section, u"StallAfter", 0)));
+  faults.failRequest =
+      static_cast<uint64_t>(std::max<int64_t>(0, WorldNumber(world, section, u"FailRequest", 0)));
+  faults.failRequestStatus = static_cast<uint32_t>(
+      WorldNumber(world, section, u"FailRequestStatus", kStatusGeneralFailure));
+  faults.failRequestRaises = WorldNumber(world, section, u"FailRequestAccessViolation", 0) == 1;
   for (int unit = 0; unit < kUnits; ++unit) {
     for (uint32_t selector = 0; selector < kSelectors; ++selector) {
       const Control control{unit, selector};

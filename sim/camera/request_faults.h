@@ -1,5 +1,5 @@
-// The fault keys of a simulated camera's section: busy probes, unplugging, stalling, failing
-// controls and canned replies.
+// The fault keys of a simulated camera's section: busy probes, unplugging, stalling, one failed
+// request, failing controls and canned replies.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,11 @@ struct RequestFaults {
   uint64_t unplugAfter = 0;  // 0 = never
   uint32_t unplugStatus = 0;  // what every request after the unplug fails with
   uint64_t stallAfter = 0;   // 0 = never
+  // The one request, by number, that fails once (a transfer error the camera recovers from).
+  uint64_t failRequest = 0;  // 0 = none
+  uint32_t failRequestStatus = 0;
+  // On the Windows test camera that request raises an access violation inside the call.
+  bool failRequestRaises = false;
   std::map<Control, uint32_t> fail;
   std::map<Control, uint32_t> failSet;
   std::map<Control, uint32_t> failGet;

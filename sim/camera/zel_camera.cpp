@@ -99,6 +99,8 @@ uint32_t ZelCamera::SetAutoUpdateListener(std::function<void()> listener) {
   uint32_t status = kStatusOk;
   if (faults_.unplugAfter != 0 && requests_ > faults_.unplugAfter) {
     status = faults_.unplugStatus;
+  } else if (IsFailingRequest()) {
+    status = FailingRequestStatus();
   } else if (!hasExtensionUnit_) {
     status = kStatusNotFound;
   }
@@ -160,6 +162,15 @@ const ControlBytes* ZelCamera::TuningSetting(uint8_t code) const {
   return controls_->tuning.LastSetting(code);
 }
 
+bool ZelCamera::IsFailingRequest() const {
+  return faults_.failRequest != 0 && requests_ == faults_.failRequest;
+}
+
+uint32_t ZelCamera::FailingRequestStatus() const {
+  // A call that raised is failed by the host's guard with ERROR_NOACCESS, whatever was asked.
+  return faults_.failRequestRaises ? kStatusNoAccess : faults_.failRequestStatus;
+}
+
 ControlPort* ZelCamera::Port(int unit, uint32_t selector) {
   Controls& c = *controls_;
   ControlPort* const unit0[] = {nullptr,      &c.encoder, &c.registerPort, &c.flashPort, &c.tuning,
@@ -199,6 +210,7 @@ uint32_t ZelCamera::Request(const uint8_t (&propertySet)[16], uint32_t selector,
 uint32_t ZelCamera::Serve(int unit, uint32_t selector, uint32_t flags, uint32_t nodeId,
                           uint8_t* data, uint32_t length, uint32_t& bytesReturned) {
   if (faults_.unplugAfter != 0 && requests_ > faults_.unplugAfter) return faults_.unplugStatus;
+  if (IsFailingRequest()) return FailingRequestStatus();
   if (unit < 0) return kStatusSetNotFound;
   if (!hasExtensionUnit_ || nodeId != kExtensionNode + static_cast<uint32_t>(unit)) {
     return kStatusNotFound;

@@ -58,6 +58,9 @@ class ZelCamera {
   // Raises the notification now (tests drive it so); nothing happens while it is disabled.
   void RaiseAutoUpdate();
 
+  // The request that fails once raises an access violation where a host can see one.
+  bool FailedRequestRaises() const { return faults_.failRequestRaises; }
+
   // Observations for tests of the model.
   uint8_t BootMode() const;
   const ControlBytes* TuningSetting(uint8_t code) const;
@@ -70,6 +73,8 @@ class ZelCamera {
   uint32_t Serve(int unit, uint32_t selector, uint32_t flags, uint32_t nodeId, uint8_t* data,
                  uint32_t length, uint32_t& bytesReturned);
   ControlPort* Port(int unit, uint32_t selector);
+  bool IsFailingRequest() const;
+  uint32_t FailingRequestStatus() const;
 
   const WorldFile world_;
   const CameraConfig config_;

@@ -158,6 +158,7 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     uint32_t returned = 0;
     const uint32_t status = camera->Request(set, request.id, request.flags, request.nodeId,
                                             static_cast<uint8_t*>(data), dataLength, returned);
+    if (status == sim::kStatusNoAccess && camera->FailedRequestRaises()) RaiseAccessViolation();
     *bytesReturned = returned;
     return Status(status);
   }
@@ -290,6 +291,9 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
   // a filter whose driver went away raises it.
   void FaultIf(const char16_t* key) const {
     if (!world_ || world_->File().GetNumber(world_->Camera(index_).section, key) != 1) return;
+    RaiseAccessViolation();
+  }
+  static void RaiseAccessViolation() {
     static void* const noAccess = VirtualAlloc(nullptr, 1, MEM_RESERVE | MEM_COMMIT, PAGE_NOACCESS);
     *static_cast<volatile int*>(noAccess) = 0;
   }

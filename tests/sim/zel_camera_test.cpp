@@ -300,6 +300,33 @@ TEST_F(ZelCameraTest, FaultKeys) {
   EXPECT_EQ(Probe(0, 3, length), 0x8007001Fu);
 }
 
+TEST_F(ZelCameraTest, OneRequestFailsOnceAndIsNotCarriedOut) {
+  // Counted as UnplugAfter counts, size probes included; the failed write changes nothing.
+  Load("FailRequest=3\nFailRequestStatus=0x80070079");
+  uint32_t length = 0;
+  ControlBytes reply{};
+  EXPECT_EQ(Probe(1, 2, length), kStatusMoreData);
+  EXPECT_EQ(Get(1, 2, reply), kStatusOk);
+  EXPECT_EQ(reply, ControlBytes{});
+  EXPECT_EQ(Set(1, 2, Bytes({7})), 0x80070079u);
+  EXPECT_EQ(Get(1, 2, reply), kStatusOk);
+  EXPECT_EQ(reply, ControlBytes{});
+  EXPECT_EQ(Set(1, 2, Bytes({7})), kStatusOk);
+  EXPECT_EQ(Get(1, 2, reply), kStatusOk);
+  EXPECT_EQ(reply, Bytes({7}));
+  EXPECT_EQ(Trace()[2].substr(0, 4), "SET ");
+  EXPECT_EQ(Trace()[2].substr(Trace()[2].size() - 8), "80070079");
+
+  // Without a status, a general failure; where the failure raises, the host's guard reports
+  // ERROR_NOACCESS for the call.
+  for (const auto& [keys, status] : {std::pair<std::string, uint32_t>{"FailRequest=1", 0x8007001F},
+                                     {"FailRequest=1\nFailRequestAccessViolation=1", 0x800703E6}}) {
+    Load(keys);
+    EXPECT_EQ(Probe(0, 3, length), status) << keys;
+    EXPECT_EQ(Probe(0, 3, length), kStatusMoreData) << keys;
+  }
+}
+
 TEST_F(ZelCameraTest, MalformedValuesAreReportedOnceEachAndTheDefaultApplies) {
   dir_.WriteFile(u"simcam.ini",
                  "[World]\nTimeScale=fast\n"
