@@ -14,6 +14,8 @@ constexpr size_t kReported = 3;
 constexpr char kControlLength[] = "64";
 constexpr char kLengthAnswer[] = "800000ea";
 constexpr char kInvalidParameter[] = "80070057";
+constexpr char kNotFound[] = "80070490";
+constexpr char kGone[] = "8007048f";
 
 struct Request {
   std::string op, unit, selector, length, data, status;
@@ -53,6 +55,7 @@ TraceCounts CompareTraces(const char* platform, const std::vector<std::string>& 
                           const std::vector<std::string>& other) {
   TraceCounts counts;
   std::set<std::pair<std::string, std::string>> learned;  // (unit, selector)
+  bool gone = false;
   size_t i = 0;
   size_t j = 0;
   while (i < simulated.size() || j < other.size()) {
@@ -60,6 +63,7 @@ TraceCounts CompareTraces(const char* platform, const std::vector<std::string>& 
     const std::pair<std::string, std::string> control{left.unit, left.selector};
     if (i < simulated.size() && j < other.size() && simulated[i] == other[j]) {
       if (left.op == "LEN" && left.status == kLengthAnswer) learned.insert(control);
+      gone = gone || left.status == kGone;
       ++i;
       ++j;
       ++counts.lines;
@@ -71,9 +75,15 @@ TraceCounts CompareTraces(const char* platform, const std::vector<std::string>& 
       ++i;
       continue;
     }
-    if (i < simulated.size() && left.op != "LEN" && left.length != kControlLength &&
-        left.status == kInvalidParameter) {
+    if (i < simulated.size() && ((left.op != "LEN" && left.length != kControlLength &&
+                                  left.status == kInvalidParameter) ||
+                                 left.status == kNotFound)) {
       ++counts.refused;
+      ++i;
+      continue;
+    }
+    if (i < simulated.size() && gone && left.status == kGone) {
+      ++counts.afterLeaving;
       ++i;
       continue;
     }

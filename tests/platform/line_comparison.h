@@ -21,17 +21,20 @@ LineCounts CompareLines(const char* what, const char* platform,
                         const std::vector<std::string>& other);
 
 struct TraceCounts {
-  size_t lines = 0;        // platform lines compared
+  size_t lines = 0;         // platform lines compared
   size_t differences = 0;
   size_t knownLengths = 0;  // size probes the platform answered from a length it had learned
-  size_t refused = 0;       // requests of a length other than the control's, never sent
+  size_t refused = 0;       // requests the platform refused from the descriptors, never sent
+  size_t afterLeaving = 0;  // requests to a camera that had left the bus, never sent
 };
 
-// The platform's trace must be the simulated one, except that a size probe of a control whose
-// length the platform learned from an earlier probe may be missing, a request of another
-// length than the control's that the camera refused (ERROR_INVALID_PARAMETER) may be missing,
-// and a read of fewer bytes than the control may be a read of the whole control that begins
-// with the same bytes.
+// The platform's trace must be the simulated one, except that these simulated lines may be
+// missing there: a size probe of a control whose length the platform learned from an earlier
+// probe; a request the camera refused as one of another length than the control's
+// (ERROR_INVALID_PARAMETER) or as one to a unit it lacks (ERROR_NOT_FOUND), both of which a
+// driver knows from the descriptors; any request to the camera once it has answered that it
+// is gone (ERROR_DEVICE_NOT_CONNECTED), since it has then left the bus. And a read of fewer
+// bytes than the control may be a read of the whole control that begins with the same bytes.
 TraceCounts CompareTraces(const char* platform, const std::vector<std::string>& simulated,
                           const std::vector<std::string>& other);
 

@@ -1,6 +1,7 @@
 # The bench guest's scenario runner (busybox sh, on the share as /bench): every folder under
 # scenarios/ in order, its run.sh sourced in a subshell with the helpers below, its kernel log
-# kept beside it. Each step leaves NAME.out, NAME.err, NAME.code, NAME.time (centiseconds) and
+# kept beside it. A scenario runs in a copy of its folder in memory, copied back when it ends:
+# every trace line and flash write on the share would cost a round trip to the host. Each step leaves NAME.out, NAME.err, NAME.code, NAME.time (centiseconds) and
 # the cameras' status before and after (NAME.before, NAME.after).
 bench=/bench
 export PATH=/bin
@@ -48,7 +49,7 @@ step() {
   cp "$dir/cameras.txt" "$dir/$name.before" 2>/dev/null
   start=$(uptime_cs)
   code=0
-  timeout 300 "$@" </dev/null >"$dir/$name.out" 2>"$dir/$name.err" || code=$?
+  timeout "${step_timeout:-300}" "$@" </dev/null >"$dir/$name.out" 2>"$dir/$name.err" || code=$?
   echo $(( $(uptime_cs) - start )) >"$dir/$name.time"
   echo "$code" >"$dir/$name.code"
   usleep 150000  # the cameras' status catches up with the last transfer
@@ -57,12 +58,16 @@ step() {
 }
 
 dmesg -c >"$bench/dmesg-boot.txt"
-for dir in "$bench"/scenarios/*/; do
-  dir=${dir%/}
-  echo "scenario ${dir##*/}"
+dir=/tmp/scenario
+for shared in "$bench"/scenarios/*/; do
+  shared=${shared%/}
+  echo "scenario ${shared##*/}"
+  rm -rf "$dir"
+  cp -a "$shared" "$dir"
   start=$(uptime_cs)
   (cd "$dir" && . ./run.sh) >"$dir/run.log" 2>&1
   echo $(( $(uptime_cs) - start )) >"$dir/scenario.time"
   dmesg -c >"$dir/dmesg.txt"
+  cp -a "$dir/." "$shared/"
 done
 echo "scenarios done"

@@ -6,6 +6,7 @@
 // KERNEL_BENCH_RUNS names the folder for the runs.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +21,7 @@ namespace {
 struct Outcome {
   std::vector<std::string> results;
   std::vector<std::string> trace;
+  double seconds = 0;  // the steps alone, without the cameras' enumeration
 };
 
 Outcome RunScenario(Transport transport, const Scenario& scenario, const std::string& folderName) {
@@ -32,8 +34,10 @@ Outcome RunScenario(Transport transport, const Scenario& scenario, const std::st
                                 (transport == Transport::kSimulated ? "simulated" : "v4l2"),
                  world);
   EXPECT_EQ(run.SetupError(), "");
+  const auto start = std::chrono::steady_clock::now();
   if (run.SetupError().empty()) scenario.steps(run);
-  return {run.Results(), run.Trace()};
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  return {run.Results(), run.Trace(), took.count()};
 }
 
 TEST(KernelTransportParity, EveryScenarioGivesTheSameResultsAndTraceThroughUvcvideo) {
@@ -62,16 +66,19 @@ TEST(KernelTransportParity, EveryScenarioGivesTheSameResultsAndTraceThroughUvcvi
     traces.differences += scenarioTrace.differences;
     traces.knownLengths += scenarioTrace.knownLengths;
     traces.refused += scenarioTrace.refused;
-    std::printf("%2zu %-42s %3zu results, %6zu trace lines, %5zu known lengths, %zu differences\n",
+    traces.afterLeaving += scenarioTrace.afterLeaving;
+    std::printf("%2zu %-42s %3zu results, %6zu trace lines, %5zu known lengths, %zu differences, "
+                "%.1f s\n",
                 i + 1, scenario.name.c_str(), scenarioResults.lines, scenarioTrace.lines,
-                scenarioTrace.knownLengths, scenarioResults.differences + scenarioTrace.differences);
+                scenarioTrace.knownLengths, scenarioResults.differences + scenarioTrace.differences,
+                platform.seconds);
     std::fflush(stdout);
   }
   std::printf("trace comparison on the real driver: %zu scenarios, %zu trace lines and %zu result "
-              "lines compared, %zu differences; %zu size probes answered from a known length, "
-              "%zu requests of another length than the control's not sent\n",
+              "lines compared, %zu differences; not sent: %zu size probes of a known length, %zu "
+              "requests the descriptors rule out, %zu requests after the camera left\n",
               ran, traces.lines, results.lines, traces.differences + results.differences,
-              traces.knownLengths, traces.refused);
+              traces.knownLengths, traces.refused, traces.afterLeaving);
   EXPECT_EQ(traces.differences + results.differences, 0u);
 }
 
