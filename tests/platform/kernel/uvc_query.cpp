@@ -18,6 +18,7 @@ const char* ErrnoName(int error) {
   switch (error) {
     case EBUSY: return "EBUSY";
     case EACCES: return "EACCES";
+    case EILSEQ: return "EILSEQ";
     case EREMOTE: return "EREMOTE";
     case ERANGE: return "ERANGE";
     case EIO: return "EIO";
