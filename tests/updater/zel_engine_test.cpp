@@ -8,6 +8,7 @@
 
 #include "engines/engines.h"
 #include "fake_platform.h"
+#include "text/utf16.h"
 #include "update_record.h"
 
 namespace ostrel {
@@ -20,6 +21,7 @@ using testing::ScratchDir;
 struct FakeTandrel {
   int initializeResult = 0;
   const char* manufacturer = "";
+  int nameReadResult = 0;
   int downloadResult = 0;
   int resetResult = 0;
   int setDeviceHandleResult = 0;
@@ -40,10 +42,13 @@ int UnInitialize() {
   g_fake->calls.push_back("UnInitialize");
   return 0;
 }
-void GetManufacturer(char* name, unsigned char* length) {
-  g_fake->calls.push_back("GetManufacturer");
-  std::strcpy(name, g_fake->manufacturer);
-  *length = static_cast<unsigned char>(std::strlen(g_fake->manufacturer) + 1);
+void GetManufacturer(char*, unsigned char*) { g_fake->calls.push_back("pfn_GetManufacturer"); }
+int GetiManufacturer(char* text, int size, int* count) {
+  g_fake->calls.push_back("GetiManufacturer " + std::to_string(size));
+  if (g_fake->nameReadResult != 0) return g_fake->nameReadResult;
+  std::strcpy(text, g_fake->manufacturer);
+  *count = static_cast<int>(std::strlen(g_fake->manufacturer) + 1);
+  return 0;
 }
 int EepromErase() {
   g_fake->calls.push_back("EEPROMErase");
@@ -86,6 +91,7 @@ class ZelEngineTest : public ::testing::Test {
         {"pfn_GetManufacturer", reinterpret_cast<void*>(&GetManufacturer)},
         {"pfn_UVC_ResetIC", reinterpret_cast<void*>(&ResetIc)},
         {"ZelSetDeviceHandle", reinterpret_cast<void*>(&SetDeviceHandle)},
+        {"ZelGetiManufacturer", reinterpret_cast<void*>(&GetiManufacturer)},
     };
     record.m_pImage = std::make_unique<uint8_t[]>(kImageBufferBytes);
     record.m_nImageSize = 0x8000;
@@ -116,7 +122,7 @@ TEST_F(ZelEngineTest, SuccessCallsTheExportsInOrderOnACopyOfTheImage) {
   fake.manufacturer = "NORV";
   Run();
   ExpectOutcome(kStateFinished, 100, kOutcomeSuccess);
-  EXPECT_EQ(fake.calls, (std::vector<std::string>{"Initialize", "GetManufacturer", "EEPROMErase",
+  EXPECT_EQ(fake.calls, (std::vector<std::string>{"Initialize", "GetiManufacturer 256", "EEPROMErase",
                                                   "SetManufacture 1 NORV", "DownLoad2 1 0 32768",
                                                   "ResetIC"}));
   EXPECT_EQ(fake.stateAtDownload, kStateEngineWorking);
@@ -145,20 +151,41 @@ TEST_F(ZelEngineTest, FailuresOfTheLibrary) {
     uint8_t state;
     uint8_t progress;
     size_t calls;
+    int nameReadResult;
+    const char16_t* log;
   } cases[] = {
-      {"camera not bound", -1, 0, kStateFailed, 100, 1},
-      {"verify mismatch", 0, 1, kStateFailed, 100, 5},
-      {"write refused", 0, -3, kStateFailed, 100, 5},
+      {"camera not bound", -1, 0, kStateFailed, 100, 1, 0, u""},
+      {"verify mismatch", 0, 1, kStateFailed, 100, 5, 0, u""},
+      {"write refused", 0, -3, kStateFailed, 100, 5, 0, u""},
+      // A name read that failed leaves the camera untouched: nothing is erased.
+      {"name read failed", 0, 0, kStateFailed, 100, 2, -2, u"Get Manufacturer Fail!\r\n"},
+      {"name read busy", 0, 0, kStateFailed, 100, 2, -4, u"Get Manufacturer Fail!\r\n"},
+      {"name read unreachable", 0, 0, kStateFailed, 100, 2, -1, u"Get Manufacturer Fail!\r\n"},
   };
   for (const auto& c : cases) {
     fake = FakeTandrel{};
     fake.record = &record;
     fake.initializeResult = c.initializeResult;
     fake.downloadResult = c.downloadResult;
+    fake.nameReadResult = c.nameReadResult;
+    dir.WriteFile(u"update.log", "");
+    record.m_pLogFile.Open(dir.File(u"update.log"));
     Run();
+    record.m_pLogFile.Close();
     ExpectOutcome(c.state, c.progress, kOutcomeUpdateFailed);
     EXPECT_EQ(fake.calls.size(), c.calls) << c.name;  // no reset after a failed download
+    // Past the byte-order mark the log starts with.
+    EXPECT_EQ(dir.ReadFile(u"update.log").substr(2), text::Utf16ToLeBytes(c.log)) << c.name;
   }
+}
+
+// A string area without slots is the camera's answer, not a failed read: no name is carried.
+TEST_F(ZelEngineTest, CameraWithoutStringSlotsIsUpdatedWithoutAName) {
+  fake.nameReadResult = -6;
+  fake.manufacturer = "ignored";
+  Run();
+  ExpectOutcome(kStateFinished, 100, kOutcomeSuccess);
+  EXPECT_EQ(fake.calls[3], "SetManufacture 1 ");
 }
 
 // Detection identified the second of two video devices: the engine binds exactly that one by
@@ -178,7 +205,7 @@ TEST_F(ZelEngineTest, IdentifiedCameraIsBoundByItsHandle) {
     std::vector<std::string> calls;
   } cases[] = {
       {"bound", true, 0, kStateFinished, kOutcomeSuccess,
-       {"SetDeviceHandle " + identified, "GetManufacturer", "EEPROMErase", "SetManufacture 1 ",
+       {"SetDeviceHandle " + identified, "GetiManufacturer 256", "EEPROMErase", "SetManufacture 1 ",
         "DownLoad2 1 0 32768", "ResetIC"}},
       {"probe failed", true, -1, kStateFailed, kOutcomeUpdateFailed, {"SetDeviceHandle " + identified}},
       {"camera gone", false, 0, kStateFailed, kOutcomeUpdateFailed, {}},

@@ -1,6 +1,6 @@
-// update: the ZEL download exactly as the updater's ZEL engine performs it (same exports,
-// same order, same arguments), so that both send the camera the same requests; before it
-// the image is checked and its version compared with the camera's.
+// update: the ZEL download exactly as the updater's ZEL engine performs it (same calls, same
+// order, same arguments), so that both send the camera the same requests; before it the image
+// is checked and its version compared with the camera's.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -18,6 +18,7 @@
 #include "progress.h"
 #include "tandrel.h"
 #include "zel/device_descriptor.h"
+#include "zel/manufacturer_name.h"
 
 namespace cli {
 namespace {
@@ -144,9 +145,15 @@ ExitCode RunUpdate(Session& session) {
   std::copy(image->begin(), image->end(), copy.get());
   const auto length = static_cast<int>(image->size());
   UpdateProgress progress(static_cast<uint32_t>(length), session.Args().quiet);
+  // The name is read as pfn_GetManufacturer reads it, but with the read's result: the name
+  // lives in the flash the erase clears, so a failed read leaves the camera as it is.
   char name[256] = {};
-  unsigned char nameLength = 0;
-  pfn_GetManufacturer(name, &nameLength);
+  int nameCount = 0;
+  const int nameRead = ZelGetiManufacturer(name, static_cast<int>(sizeof name), &nameCount);
+  if (!zel::ManufacturerNameAnswered(nameRead)) {
+    progress.Stop();
+    return session.Check(nameRead, "manufacturer name (nothing was erased)");
+  }
   // From the erase on, stopping would leave a camera without firmware: Ctrl-C waits for the end.
   const bool erased = pfn_UVC_EEPROMErase() == 0;
   progress.EraseChecked();
@@ -156,7 +163,7 @@ ExitCode RunUpdate(Session& session) {
   const bool reset = written == ZEL_OK && pfn_UVC_ResetIC() == 0;
   progress.Stop();
 
-  report.Set("manufacturer", nameLength > 0 ? Value(std::string(name)) : Value())
+  report.Set("manufacturer", nameCount > 0 ? Value(std::string(name)) : Value())
       .Set("erase_checked", erased)
       .Set("written", written == ZEL_OK);
   if (written == 1) {

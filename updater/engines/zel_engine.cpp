@@ -6,6 +6,7 @@
 #include "engines/engines.h"
 #include "engines/vendor_engine.h"
 #include "update_record.h"
+#include "zel/manufacturer_name.h"
 
 namespace ostrel {
 namespace {
@@ -16,8 +17,12 @@ using DownLoad2Fn = int (*)(int reserved, int address, const unsigned char* imag
 using EepromEraseFn = int (*)();
 using SetManufacturerFn = int (*)(unsigned char* image, int reserved, const char* name);
 using GetManufacturerFn = void (*)(char* name, unsigned char* nameLength);
+using GetiManufacturerFn = int (*)(char* text, int size, int* count);
 using ResetIcFn = int (*)();
 using SetDeviceHandleFn = int (*)(void* device);
+
+// The name buffer pfn_GetManufacturer fills, and so the size the name read is given.
+constexpr int kManufacturerNameBytes = 256;
 
 struct TandrelExports {
   // Binds a camera of its own choice: only for the boot-ROM path.
@@ -27,9 +32,12 @@ struct TandrelExports {
   VendorFunction<DownLoad2Fn> downLoad2{"pfn_EEPROM_DownLoad2"};
   VendorFunction<EepromEraseFn> eepromErase{"pfn_UVC_EEPROMErase"};
   VendorFunction<SetManufacturerFn> setManufacturer{"pfn_UVC_SetManufactureStringToFW"};
+  // Looked up as the download exports are, but the name is read through the call it makes,
+  // whose result tells a failed read from a camera without a name.
   VendorFunction<GetManufacturerFn> getManufacturer{"pfn_GetManufacturer"};
   VendorFunction<ResetIcFn> resetIc{"pfn_UVC_ResetIC"};
   VendorFunction<SetDeviceHandleFn> setDeviceHandle{"ZelSetDeviceHandle"};
+  VendorFunction<GetiManufacturerFn> getiManufacturer{"ZelGetiManufacturer"};
 };
 
 // The library beside the program with its exports, looked up in this order.
@@ -37,7 +45,8 @@ std::unique_ptr<LoadedLibrary> BindTandrel(Platform& platform, TandrelExports& t
   return LoadVendorLibrary(platform, u"Tandrel.dll",
                            {&tandrel.initialize, &tandrel.unInitialize, &tandrel.downLoad2,
                             &tandrel.eepromErase, &tandrel.setManufacturer,
-                            &tandrel.getManufacturer, &tandrel.resetIc, &tandrel.setDeviceHandle});
+                            &tandrel.getManufacturer, &tandrel.resetIc, &tandrel.setDeviceHandle,
+                            &tandrel.getiManufacturer});
 }
 
 // Binds the camera to write; true when the library reports it bound. The camera that detection
@@ -84,9 +93,14 @@ uint32_t RunZelUpdate(CVarnelCameraDlg& record) {
   record.m_nProgress = 20;
   record.m_nState = kStateEngineWorking;
 
-  char name[256] = {};
-  unsigned char nameLength = 0;
-  tandrel.getManufacturer(name, &nameLength);
+  // The name lives in the flash the erase clears: unless the camera answered, it stays as it is.
+  char name[kManufacturerNameBytes] = {};
+  int nameCount = 0;
+  if (!zel::ManufacturerNameAnswered(tandrel.getiManufacturer(name, kManufacturerNameBytes, &nameCount))) {
+    record.WriteLog(u"Get Manufacturer Fail!\r\n");
+    Fail(record);
+    return 0;
+  }
   tandrel.eepromErase();
   record.m_nProgress = 40;
 
