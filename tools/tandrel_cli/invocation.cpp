@@ -28,6 +28,7 @@ const Option kOptions[] = {
     {"--device", "-d", &Invocation::device},
     {"--output", "-o", &Invocation::outputFile},
     {"--offset", nullptr, &Invocation::offset},
+    {"--manufacturer", nullptr, &Invocation::manufacturer},
 };
 
 bool Names(const char* longName, const char* shortName, const std::string& word) {

@@ -14,6 +14,7 @@ struct Invocation {
   std::optional<std::string> device;
   std::optional<std::string> outputFile;  // -o
   std::optional<std::string> offset;      // --offset
+  std::optional<std::string> manufacturer;  // update: the name a flash that lost its own gets
   bool json = false;
   bool quiet = false;
   bool yes = false;

@@ -1,11 +1,15 @@
 // The ZEL engine: writes the loaded image into a ZEL camera through Tandrel's download
 // exports, which it looks up by name in the library beside the program.
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <string>
 
 #include "engines/engines.h"
 #include "engines/vendor_engine.h"
+#include "text/utf16.h"
 #include "update_record.h"
+#include "zel/device_descriptor.h"
 #include "zel/manufacturer_name.h"
 
 namespace ostrel {
@@ -18,6 +22,7 @@ using EepromEraseFn = int (*)();
 using SetManufacturerFn = int (*)(unsigned char* image, int reserved, const char* name);
 using GetManufacturerFn = void (*)(char* name, unsigned char* nameLength);
 using GetiManufacturerFn = int (*)(char* text, int size, int* count);
+using FlashReadFn = int (*)(int address, unsigned char* buffer, int length);
 using ResetIcFn = int (*)();
 using SetDeviceHandleFn = int (*)(void* device);
 
@@ -38,6 +43,7 @@ struct TandrelExports {
   VendorFunction<ResetIcFn> resetIc{"pfn_UVC_ResetIC"};
   VendorFunction<SetDeviceHandleFn> setDeviceHandle{"ZelSetDeviceHandle"};
   VendorFunction<GetiManufacturerFn> getiManufacturer{"ZelGetiManufacturer"};
+  VendorFunction<FlashReadFn> flashRead{"ZelFlashRead"};
 };
 
 // The library beside the program with its exports, looked up in this order.
@@ -46,7 +52,7 @@ std::unique_ptr<LoadedLibrary> BindTandrel(Platform& platform, TandrelExports& t
                            {&tandrel.initialize, &tandrel.unInitialize, &tandrel.downLoad2,
                             &tandrel.eepromErase, &tandrel.setManufacturer,
                             &tandrel.getManufacturer, &tandrel.resetIc, &tandrel.setDeviceHandle,
-                            &tandrel.getiManufacturer});
+                            &tandrel.getiManufacturer, &tandrel.flashRead});
 }
 
 // Binds the camera to write; true when the library reports it bound. The camera that detection
@@ -62,6 +68,35 @@ bool ConnectCamera(CVarnelCameraDlg& record, const TandrelExports& tandrel,
   if (index >= kDevicePathCount || !g_szDevicePaths) return false;
   handle = record.platform().OpenDeviceHandle(g_szDevicePaths[index]);
   return handle != nullptr && tandrel.setDeviceHandle(handle.get()) == 0;
+}
+
+// The camera's manufacturer name as the update carries it. It lives in the flash the erase
+// clears, so it is kept in the bin folder before the erase: a camera whose update was
+// interrupted after the erase has no device descriptor left, nor the name, and gets the name
+// back from there. false when the camera did not answer: nothing may be erased then.
+bool TakeManufacturerName(CVarnelCameraDlg& record, const TandrelExports& tandrel,
+                          char (&name)[kManufacturerNameBytes]) {
+  const std::u16string backup = record.ProgramPath({u"bin", u"Manufacturer.bin"});
+  uint8_t descriptor[zel::kDeviceDescriptorBytes] = {};
+  if (tandrel.flashRead(static_cast<int>(zel::kDeviceDescriptorAddress), descriptor,
+                        static_cast<int>(sizeof descriptor)) != 0) {
+    return false;
+  }
+  if (!zel::DeviceDescriptorRelease(descriptor)) {
+    if (const auto file = record.platform().OpenFileForReading(backup)) {
+      name[file->Read(reinterpret_cast<uint8_t*>(name), kManufacturerNameBytes - 1)] = '\0';
+      record.WriteLog(u"Restore the manufacturer [%s]\r\n", {text::Cp1252ToUtf16(name)});
+      return true;
+    }
+  }
+  int count = 0;
+  if (!zel::ManufacturerNameAnswered(tandrel.getiManufacturer(name, kManufacturerNameBytes, &count))) {
+    return false;
+  }
+  if (zel::DeviceDescriptorRelease(descriptor)) {
+    record.platform().WriteWholeFile(backup, std::string(name, strnlen(name, kManufacturerNameBytes)));
+  }
+  return true;
 }
 
 void Fail(CVarnelCameraDlg& record) {
@@ -93,10 +128,8 @@ uint32_t RunZelUpdate(CVarnelCameraDlg& record) {
   record.m_nProgress = 20;
   record.m_nState = kStateEngineWorking;
 
-  // The name lives in the flash the erase clears: unless the camera answered, it stays as it is.
   char name[kManufacturerNameBytes] = {};
-  int nameCount = 0;
-  if (!zel::ManufacturerNameAnswered(tandrel.getiManufacturer(name, kManufacturerNameBytes, &nameCount))) {
+  if (!TakeManufacturerName(record, tandrel, name)) {
     record.WriteLog(u"Get Manufacturer Fail!\r\n");
     Fail(record);
     return 0;

@@ -46,6 +46,10 @@ int NoNameRead(char* text, int, int* count) {
   return 0;
 }
 int KeepImage(unsigned char*, int, const char*) { return 0; }
+int ReadErased(int, unsigned char* buffer, int length) {
+  std::fill_n(buffer, length, 0xFF);
+  return 0;
+}
 int BindDevice(void*) { return 0; }
 int HeldDownload(int, int, const unsigned char*, int) {
   std::unique_lock<std::mutex> lock(g_gate->mutex);
@@ -224,6 +228,7 @@ TEST_P(WindowedRunTest, ShowsEachStateAndRefusesCloseWhileUpdating) {
       {"pfn_UVC_ResetIC", reinterpret_cast<void*>(&Succeed)},
       {"ZelSetDeviceHandle", reinterpret_cast<void*>(&BindDevice)},
       {"ZelGetiManufacturer", reinterpret_cast<void*>(&NoNameRead)},
+      {"ZelFlashRead", reinterpret_cast<void*>(&ReadErased)},
   };
   window.onSleep = [&] {
     if (run.downloads) PaceSleeps();
