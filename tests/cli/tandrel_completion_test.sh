@@ -78,8 +78,13 @@ check "tandrel -d ${escaped:0:12}" "$escaped"
 check "tandrel info -d /dev/" ""
 # What the shell makes of the offered word is the handle itself.
 read -r -a words <<<"$(complete_line "tandrel --device ")"
-[ "$(eval "printf '%s' ${words[0]}")" = "$handle" ] || {
-  echo "FAIL: the offered handle does not read back as $handle"; failures=$((failures + 1)); }
+cases=$((cases + 1))
+if [ "$(eval "printf '%s' ${words[0]}")" = "$handle" ]; then
+  echo "ok    the offered handle reads back as $handle"
+else
+  echo "FAIL  the offered handle does not read back as $handle"
+  failures=$((failures + 1))
+fi
 
 PATH=$work/empty-kit:${PATH#*:}
 check "tandrel --device " ""
