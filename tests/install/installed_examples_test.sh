@@ -39,10 +39,21 @@ LIST
 if [ -e "$build/updater/libostrel-gtk.so" ]; then
   expected=$(sort <<<"$expected"$'\n'bin/libostrel-gtk.so)
 fi
-actual=$(cd "$prefix" && find . -mindepth 1 \( -type d -empty -printf '%P/\n' \) -o \( ! -type d -printf '%P\n' \) | sort)
+# files <folder>: every file and empty folder below it, sorted.
+files() { (cd "$1" && find . -mindepth 1 \( -type d -empty -printf '%P/\n' \) -o \( ! -type d -printf '%P\n' \) | sort); }
+reference=share/doc/tandrel/html
+actual=$(files "$prefix" | grep -v "^$reference/" || true)
 if [ "$actual" != "$expected" ]; then
   fail "installed files differ (< expected, > installed):"
   diff <(echo "$expected") <(echo "$actual") | grep '^[<>]' || true
+fi
+# The API reference, when the build has one, is the build's pages, all of them.
+if [ -e "$build/api-reference/html/index.html" ]; then
+  [ "$(files "$prefix/$reference")" = "$(files "$build/api-reference/html")" ] ||
+    fail "$reference differs from $build/api-reference/html"
+  echo "$reference: $(files "$prefix/$reference" | wc -l) pages and files, as built"
+elif [ -e "$prefix/$reference" ]; then
+  fail "$reference installed, but the build has no API reference"
 fi
 
 # needs_installed_library <program>: it loads the installed library by its soname.
