@@ -32,7 +32,7 @@ const Option kOptions[] = {
     {"--offset", nullptr, &Invocation::offset, "flash", "N",
      "flash write, flash verify: where in the flash the file starts (default 0)"},
     {"--manufacturer", nullptr, &Invocation::manufacturer, "update", "TEXT",
-     "the manufacturer name to carry when the camera's flash lost its own ('' for none)"},
+     "the manufacturer name to carry where the flash lost it ('' for none)"},
 };
 
 const Flag kFlags[] = {
