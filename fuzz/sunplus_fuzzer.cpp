@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g_cameraFlash.assign(static_cast<size_t>(kCameraSectors) * kSectorBytes, 0xFF);
   input.Patch(g_cameraFlash, input.Byte() % 9);
   SerialBlock block;
-  if (ReadCameraBlock(CameraFlashUpload(), chipType, 0, block)) {
+  if (ReadCameraBlock(CameraFlashUpload(), chipType, 0, block) == BlockRead::kValid) {
     Check(block.length <= 68, "a valid block is at most 68 bytes");
   } else {
     // As a block restored from the backup file: up to a sector of any bytes.

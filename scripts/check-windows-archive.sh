@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows release archive of a build folder with CPack and checks that it holds
-# exactly the operator's program folder and the host developer's sdk/, nothing else.
+# exactly the operator's program folder and the host developer's sdk/, nothing else; its API
+# reference (sdk/html/) is exactly the build's.
 # Usage: check-windows-archive.sh BUILD_DIR   (e.g. build/win32)
 set -euo pipefail
 build=$1
@@ -14,6 +15,7 @@ top=$(basename "$archive" .zip)
 expected=$(sed "s|^|$top/|" <<'LIST' | sort
 Ostrel.exe
 Tandrel.dll
+tandrel.exe
 pid.ini
 README-operator.txt
 bin/
@@ -21,12 +23,21 @@ sdk/
 sdk/tandrel.h
 sdk/tandrel.def
 sdk/libTandrel.dll.a
+sdk/html/
 LIST
 )
-actual=$(unzip -Z1 "$archive" | sort)
+reference=$top/sdk/html/
+actual=$(unzip -Z1 "$archive" | grep -v "^$reference." | sort)
 if [ "$actual" != "$expected" ]; then
   echo "FAIL: $archive differs from the expected listing (< expected, > archive):" >&2
   diff <(echo "$expected") <(echo "$actual") | grep '^[<>]' >&2
   exit 1
 fi
-echo "archive: $archive holds exactly the $(wc -l <<<"$expected") expected entries"
+built=$(cd "$build/api-reference/html" && find . -type f -printf '%P\n' | sort)
+shipped=$(unzip -Z1 "$archive" | grep "^$reference." | grep -v '/$' | sed "s|^$reference||" | sort)
+if [ -z "$built" ] || [ "$built" != "$shipped" ]; then
+  echo "FAIL: $reference in $archive is not the build's API reference ($build/api-reference/html)" >&2
+  exit 1
+fi
+echo "archive: $archive holds exactly the $(wc -l <<<"$expected") expected entries" \
+  "and the $(wc -l <<<"$built") files of the API reference"

@@ -3,22 +3,26 @@
 # of its request sequence: unplugged after N requests (N = 1, 1 + step, ... up to the whole
 # update), failed with each transfer status from the start of each phase on, stalled in each
 # phase (the silent run's own time-out ends it), killed with SIGKILL in each phase; SONIX and
-# Sunplus updates fail at every step of their libraries. The phases come from the trace of one
-# clean update, not from numbers kept here.
+# Sunplus updates fail at every step of their libraries. Transient faults: one ZEL request
+# fails once (every one of the first 300, of 50 around each phase boundary, every 100th
+# elsewhere), each call of the SONIX and Sunplus libraries fails once. The phases come from the
+# trace of one clean update, not from numbers kept here.
 #
-# For every point: the interrupted run does not report success (unless the image was already
-# complete), ends within the time bound, and leaves the instance lock free; the next run
-# completes the update (the flash is the image with the camera's identity carried in, as the
-# kit's own Tandrel carries it) and the run after it finds the camera up to date. One table per
-# class; the exit code is 1 on any miss.
+# For every point: the interrupted run does not report success unless it left the flash of a
+# fault-free update, ends within the time bound, and leaves the instance lock free; the next
+# run completes the update with exactly that flash (the image with the camera's manufacturer
+# name carried in, as the kit's own Tandrel carries it, and the image's serial-number string
+# kept; "identity lost" counts the points where they are not) and the run after it finds the
+# camera up to date. One table per class; the exit code is 1 on any miss.
 #
 #   scripts/fault-sweep.sh [--kit DIR] [--tool FILE] [--step N] [--sample K] [-j N]
 #
 #   --kit DIR     the simulation kit to sweep (default build/native/sim-kit)
 #   --tool FILE   zel_expected_flash (default build/native/tools/zel_expected_flash/...)
 #   --step N      unplug points N requests apart, 1 to 100 (default 100)
-#   --sample K    K unplug points evenly spread plus each phase's first request, and each phase
-#                 with one transfer status in turn: the bounded sample for CI
+#   --sample K    K unplug and K transient points evenly spread plus each phase's first request,
+#                 each phase with one transfer status in turn, every vendor call failing once:
+#                 the bounded sample for CI
 #   -j N          points run at once, each in its own copy of the kit (default 2)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -115,14 +119,28 @@ write_vendor_world() {
 }
 
 write_world() {  # folder, class, time scale, fault keys
-  case "$2" in
-    sonix | sunplus) write_vendor_world "$1" "$2" "$4" ;;
-    *) write_zel_world "$1" "$3" "$4" ;;
+  local vendor
+  vendor=$(vendor_of "$2")
+  case "$vendor" in
+    zel) write_zel_world "$1" "$3" "$4" ;;
+    *) write_vendor_world "$1" "$vendor" "$4" ;;
   esac
 }
 
+# The vendor of a class: sonix and sunplus, with their call classes; zel for the rest.
+vendor_of() {
+  case "$1" in sonix | sonix-call) echo sonix ;; sunplus | sunplus-call) echo sunplus ;; *) echo zel ;; esac
+}
+
 flash_file() {
-  case "$1" in sonix | sunplus) echo vendor.flash ;; *) echo camera1.flash ;; esac
+  case "$(vendor_of "$1")" in zel) echo camera1.flash ;; *) echo vendor.flash ;; esac
+}
+
+# The camera's identity in a ZEL flash against the reference: the string-descriptor slots 0 to
+# 3 (64 bytes each, from 0x2020) and the iManufacturer and iSerialNumber bytes (0x402E, 0x4030).
+identity_kept() {
+  cmp -s -i 8224:8224 -n 256 "$1" "$2" && cmp -s -i 16430:16430 -n 1 "$1" "$2" &&
+    cmp -s -i 16432:16432 -n 1 "$1" "$2"
 }
 
 # Runs ./ostrel -s in the folder within the bound; its exit code, 124 when it had to be ended.
@@ -166,17 +184,17 @@ expected_zel_flash() {
 }
 
 # One point: "class|label|mode|argument|keys". Writes one result line:
-# class label interrupted-code hang lock-held false-success unrecovered note
+# class label interrupted-code hang lock-held false-success unrecovered identity-lost note
 run_point() {
-  local class label mode argument keys
+  local class label mode argument keys vendor
   IFS='|' read -r class label mode argument keys <<<"$1"
   local dir="$work/points/$class-$label" flash reference
+  vendor=$(vendor_of "$class")
   flash=$(flash_file "$class")
-  reference="$work/expected-$class.flash"
-  [ -f "$reference" ] || reference="$work/expected-zel.flash"
+  reference="$work/expected-$vendor.flash"
   make_point_folder "$dir"
 
-  local code hang=0 lock=0 false_success=0 unrecovered=0 note=""
+  local code hang=0 lock=0 false_success=0 unrecovered=0 identity=0 note=""
   case "$mode" in
     kill) write_world "$dir" "$class" 1 "StallAfter=$argument"
           killed_run "$dir" "$argument" && code=0 || code=$? ;;
@@ -190,20 +208,15 @@ run_point() {
     false_success=1 note+="success with an incomplete flash; "
   fi
 
-  # Plugged in again, without faults. A camera the next run writes must end as the image with
-  # the identity it reports now; one it finds up to date must hold the image as first meant.
+  # Plugged in again, without faults: whatever the fault left, nothing of the camera may be
+  # lost, so the next run must leave the flash of a fault-free update.
   write_world "$dir" "$class" "$fast_scale" ""
-  local rewritten=$reference expected=$reference next third
-  if [ "$class" != sonix ] && [ "$class" != sunplus ]; then
-    rewritten="$dir/expected.flash"
-    expected_zel_flash "$dir" "$rewritten" || note+="no expected flash; "
-  fi
+  local next third
   silent_run "$dir" && next=0 || next=$?
   if [ "$next" -eq 124 ]; then hang=1 note+="next run hung; "; fi
-  [ "$(last_log_line "$dir")" = "$up_to_date" ] || expected=$rewritten
   if [ "$next" -ne 0 ]; then
     unrecovered=1 note+="next run exit $next; "
-  elif ! cmp -s "$dir/$flash" "$expected"; then
+  elif ! cmp -s "$dir/$flash" "$reference"; then
     unrecovered=1 note+="next run ($(last_log_line "$dir")) left the flash unlike the image; "
   fi
   silent_run "$dir" && third=0 || third=$?
@@ -211,11 +224,15 @@ run_point() {
   if [ "$third" -ne 0 ] || [ "$(last_log_line "$dir")" != "$up_to_date" ]; then
     unrecovered=1 note+="run after: exit $third, '$(last_log_line "$dir")'; "
   fi
-  echo "$class $label $code $hang $lock $false_success $unrecovered ${note%; }" >"$work/results/$class-$label"
+  if [ "$vendor" = zel ] && ! identity_kept "$dir/$flash" "$reference"; then
+    identity=1 note+="the camera's name or the serial-number string is not as a fault-free update leaves them; "
+  fi
+  echo "$class $label $code $hang $lock $false_success $unrecovered $identity ${note%; }" \
+    >"$work/results/$class-$label"
   rm -rf "$dir"
 }
-export -f make_point_folder write_zel_world pid_of_chip write_vendor_world write_world flash_file \
-  silent_run last_log_line killed_run expected_zel_flash run_point
+export -f make_point_folder write_zel_world pid_of_chip write_vendor_world write_world vendor_of \
+  flash_file identity_kept silent_run last_log_line killed_run run_point
 
 started=$(date +%s)
 mkdir -p "$work/points" "$work/results"
@@ -233,15 +250,18 @@ cmp -s "$clean/camera1.flash" "$work/expected-zel.flash" || {
 }
 total=$(wc -l <"$clean/trace.log")
 awk -f scripts/fault-sweep-phases.awk "$clean/trace.log" >"$work/phases"
+declare -A calls
 for vendor in sonix sunplus; do
   make_point_folder "$work/clean-$vendor"
   write_vendor_world "$work/clean-$vendor" "$vendor" ""
   silent_run "$work/clean-$vendor" || { echo "fault-sweep: the clean $vendor update failed" >&2; exit 1; }
   cp "$work/clean-$vendor/vendor.flash" "$work/expected-$vendor.flash"
+  calls[$vendor]=$(grep -c '^CALL ' "$work/clean-$vendor/trace.log")
 done
 
 echo "ZEL update: $total requests; phases (first and last request):"
 awk '{ printf "  %-14s %6d %6d\n", $1, $2, $3 }' "$work/phases"
+echo "SONIX update: ${calls[sonix]} library calls; Sunplus update: ${calls[sunplus]} library calls"
 
 # The points, one line each.
 {
@@ -266,6 +286,19 @@ awk '{ printf "  %-14s %6d %6d\n", $1, $2, $3 }' "$work/phases"
   done <"$work/phases"
   for step_name in "${sonix_steps[@]}"; do echo "sonix|$step_name|run|0|FailStep=$step_name"; done
   for step_name in "${sunplus_steps[@]}"; do echo "sunplus|$step_name|run|0|FailStep=$step_name"; done
+  # One request failing once, with the transfer statuses in turn.
+  if [ "$sample" -gt 0 ]; then
+    { awk '{ print $2; print $2 + 1 }' "$work/phases"
+      for ((i = 0; i < sample; i++)); do echo $((1 + i * (total - 1) / (sample > 1 ? sample - 1 : 1))); done
+    }
+  else
+    { seq 1 300; seq 100 100 "$total"; awk '{ for (n = $2 - 25; n < $2 + 25; n++) if (n > 0) print n }' "$work/phases"; }
+  fi | awk -v total="$total" '$1 <= total' | sort -nu | while read -r n; do
+    echo "transient|N=$n|run|$n|FailRequest=$n;FailRequestStatus=${statuses[n % ${#statuses[@]}]}"
+  done
+  for vendor in sonix sunplus; do
+    for ((n = 1; n <= calls[$vendor]; n++)); do echo "$vendor-call|N=$n|run|$n|FailCall=$n"; done
+  done
 } >"$work/points.txt"
 
 xargs -d '\n' -P "$jobs" -I{} bash -c 'run_point "$1"' _ {} <"$work/points.txt"
@@ -273,26 +306,29 @@ xargs -d '\n' -P "$jobs" -I{} bash -c 'run_point "$1"' _ {} <"$work/points.txt"
 cat "$work"/results/* >"$work/results.txt"
 echo
 awk -v points="$(wc -l <"$work/points.txt")" '
-  { n[$1]++; hang[$1] += $4; lock[$1] += $5; fs[$1] += $6; unrec[$1] += $7; codes[$1, $3]++
-    if ($4 || $5 || $6 || $7) { miss[++misses] = $0 } }
+  { n[$1]++; hang[$1] += $4; lock[$1] += $5; fs[$1] += $6; unrec[$1] += $7; lost[$1] += $8
+    codes[$1, $3]++
+    if ($4 || $5 || $6 || $7 || $8) { miss[++misses] = $0 } }
   function exits(c,   code, text) {  # the interrupted runs exit codes, "code x count"
     for (code = 0; code <= 137; code++) if ((c, code) in codes) text = text " " code "x" codes[c, code]
     return substr(text, 2)
   }
   END {
-    format = "%-8s %7s %15s %6s %11s %12s  %s\n"
+    format = "%-12s %7s %15s %6s %11s %12s %14s  %s\n"
     printf format, "class", "points", "false successes", "hangs", "locks held", "unrecovered",
-           "interrupted runs exit codes"
-    split("unplug status stall kill sonix sunplus", order, " ")
-    for (i = 1; i <= 6; i++) {
+           "identity lost", "interrupted runs exit codes"
+    classes = split("unplug status stall kill sonix sunplus transient sonix-call sunplus-call",
+                    order, " ")
+    for (i = 1; i <= classes; i++) {
       c = order[i]
-      printf format, c, n[c] + 0, fs[c] + 0, hang[c] + 0, lock[c] + 0, unrec[c] + 0, exits(c)
-      t += n[c]; tf += fs[c]; th += hang[c]; tl += lock[c]; tu += unrec[c]
+      printf format, c, n[c] + 0, fs[c] + 0, hang[c] + 0, lock[c] + 0, unrec[c] + 0, lost[c] + 0,
+             exits(c)
+      t += n[c]; tf += fs[c]; th += hang[c]; tl += lock[c]; tu += unrec[c]; ti += lost[c]
     }
-    printf format, "all", t, tf, th, tl, tu, ""
+    printf format, "all", t, tf, th, tl, tu, ti, ""
     if (t != points) printf "%d points gave no result\n", points - t
     for (i = 1; i <= misses; i++) print "MISS: " miss[i]
   }' "$work/results.txt"
 echo "Duration: $(($(date +%s) - started)) s"
-awk '$4 || $5 || $6 || $7 { bad = 1 } END { exit bad }' "$work/results.txt" &&
+awk '$4 || $5 || $6 || $7 || $8 { bad = 1 } END { exit bad }' "$work/results.txt" &&
   [ "$(wc -l <"$work/results.txt")" -eq "$(wc -l <"$work/points.txt")" ]

@@ -35,7 +35,8 @@ step "check: no call into nowhere in the shipped Windows binaries"
 for arch in win32:i686 win64:x86_64; do
   preset=${arch%%:*} tools=${arch#*:}-w64-mingw32
   ./scripts/check-windows-binary.sh "$tools-objdump" "$tools-nm" \
-    "build/$preset/updater/ostrel.exe" "build/$preset/library/Tandrel.dll"
+    "build/$preset/updater/ostrel.exe" "build/$preset/library/Tandrel.dll" \
+    "build/$preset/tools/tandrel_cli/tandrel.exe"
 done
 
 step "check: the release build calls the libraries it loads only through the call gate"

@@ -36,9 +36,16 @@ SonixCamera* Camera() {
   return camera.get();
 }
 
-// The open camera, nullptr until Initialize_DriverInterface succeeded.
-SonixCamera* OpenCamera() {
+// The camera for one call of export name; nullptr when there is none and for the call that
+// fails once. Each export then fails as it does without a camera.
+SonixCamera* CallOn(const char* name) {
   SonixCamera* sonix = Camera();
+  return sonix != nullptr && sonix->camera.CallFails(name) ? nullptr : sonix;
+}
+
+// The open camera for one call, nullptr until Initialize_DriverInterface succeeded.
+SonixCamera* OpenCamera(const char* name) {
+  SonixCamera* sonix = CallOn(name);
   return sonix != nullptr && sonix->open ? sonix : nullptr;
 }
 
@@ -63,7 +70,7 @@ bool WriteFlash(SonixCamera& sonix, unsigned int address, const unsigned char* b
 }  // namespace
 
 SIM_EXPORT int Initialize_DriverInterface(unsigned short vid, unsigned short pid) {
-  SonixCamera* sonix = Camera();
+  SonixCamera* sonix = CallOn("Initialize_DriverInterface");
   const int result = sonix != nullptr && St50220_Open() == 1 && !sonix->camera.Fails(u"init");
   if (result) sonix->open = true;
   if (sonix != nullptr) sonix->camera.Trace("Initialize_DriverInterface 0x%04x 0x%04x = %d", vid, pid, result);
@@ -72,7 +79,7 @@ SIM_EXPORT int Initialize_DriverInterface(unsigned short vid, unsigned short pid
 
 SIM_EXPORT bool ReqToDriver(unsigned char command, unsigned int address, unsigned char* buffer,
                             unsigned long length) {
-  SonixCamera* sonix = OpenCamera();
+  SonixCamera* sonix = OpenCamera("ReqToDriver");
   if (sonix == nullptr) return false;
   bool result = false;
   if (buffer != nullptr && address <= kFlashBytes && length <= kFlashBytes - address) {
@@ -84,7 +91,7 @@ SIM_EXPORT bool ReqToDriver(unsigned char command, unsigned int address, unsigne
 }
 
 SIM_EXPORT bool GetRomVersion(char* version) {
-  SonixCamera* sonix = OpenCamera();
+  SonixCamera* sonix = OpenCamera("GetRomVersion");
   if (sonix == nullptr || version == nullptr) return false;
   const std::string text = text::Utf16ToUtf8(sonix->camera.Text(u"RomVersion"));
   std::memset(version, 0, api::kRomVersionBytes);
@@ -95,7 +102,7 @@ SIM_EXPORT bool GetRomVersion(char* version) {
 }
 
 SIM_EXPORT bool GetSectorTableAddr(unsigned short* address) {
-  SonixCamera* sonix = OpenCamera();
+  SonixCamera* sonix = OpenCamera("GetSectorTableAddr");
   if (sonix == nullptr || address == nullptr) return false;
   *address = kSectorTableAddress;
   sonix->camera.Trace("GetSectorTableAddr 0x%04x = 1", *address);
@@ -103,7 +110,7 @@ SIM_EXPORT bool GetSectorTableAddr(unsigned short* address) {
 }
 
 SIM_EXPORT bool ProcReadFromASIC(unsigned short address, unsigned char* buffer) {
-  SonixCamera* sonix = OpenCamera();
+  SonixCamera* sonix = OpenCamera("ProcReadFromASIC");
   if (sonix == nullptr || buffer == nullptr) return false;
   buffer[0] = address == kSectorTableAddress + 8
                   ? static_cast<unsigned char>(sonix->camera.Number(u"SectorTableByte", 0))
@@ -113,7 +120,7 @@ SIM_EXPORT bool ProcReadFromASIC(unsigned short address, unsigned char* buffer) 
 }
 
 SIM_EXPORT bool SetWriteProtect(bool protect, unsigned short& word, unsigned char& byte) {
-  SonixCamera* sonix = OpenCamera();
+  SonixCamera* sonix = OpenCamera("SetWriteProtect");
   if (sonix == nullptr) return false;
   const bool result = !sonix->camera.Fails(protect ? u"protect-on" : u"protect");
   if (result) sonix->writeProtected = protect;
@@ -122,7 +129,7 @@ SIM_EXPORT bool SetWriteProtect(bool protect, unsigned short& word, unsigned cha
 }
 
 SIM_EXPORT bool GetSerialNum(unsigned char* buffer, unsigned long length) {
-  SonixCamera* sonix = OpenCamera();
+  SonixCamera* sonix = OpenCamera("GetSerialNum");
   if (sonix == nullptr) return false;
   const std::string serial = text::Utf16ToUtf8(sonix->camera.Text(u"Serial"));
   const bool result = buffer != nullptr && length >= kFlashBytes && !sonix->camera.Fails(u"serial");
@@ -135,7 +142,7 @@ SIM_EXPORT bool GetSerialNum(unsigned char* buffer, unsigned long length) {
 }
 
 SIM_EXPORT bool EraseSF() {
-  SonixCamera* sonix = OpenCamera();
+  SonixCamera* sonix = OpenCamera("EraseSF");
   if (sonix == nullptr) return false;
   const bool result = !sonix->writeProtected && !sonix->camera.Fails(u"erase");
   if (result) {
@@ -147,7 +154,7 @@ SIM_EXPORT bool EraseSF() {
 }
 
 SIM_EXPORT int ResetDevice() {
-  SonixCamera* sonix = OpenCamera();
+  SonixCamera* sonix = OpenCamera("ResetDevice");
   if (sonix == nullptr) return 0;
   // The engine resets only after a verified burn: the camera now runs the burnt image.
   if (sonix->written) sonix->camera.MarkBurnt(kFlashBytes);
@@ -156,7 +163,7 @@ SIM_EXPORT int ResetDevice() {
 }
 
 SIM_EXPORT bool UnInitialize_DriverInterface() {
-  SonixCamera* sonix = OpenCamera();
+  SonixCamera* sonix = OpenCamera("UnInitialize_DriverInterface");
   if (sonix == nullptr) return false;
   sonix->open = false;
   sonix->camera.Trace("UnInitialize_DriverInterface = 1");

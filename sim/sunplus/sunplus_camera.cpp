@@ -25,8 +25,15 @@ sim::VendorCamera* Camera() {
   return camera.get();
 }
 
-int ReportByte(const char* name, const char16_t* key, uint8_t fallback, unsigned char* out) {
+// The camera for one call of export name; nullptr when there is none and for the call that
+// fails once. Each export then fails as it does without a camera.
+sim::VendorCamera* CallOn(const char* name) {
   sim::VendorCamera* camera = Camera();
+  return camera != nullptr && camera->CallFails(name) ? nullptr : camera;
+}
+
+int ReportByte(const char* name, const char16_t* key, uint8_t fallback, unsigned char* out) {
+  sim::VendorCamera* camera = CallOn(name);
   if (camera == nullptr || out == nullptr) return 1;
   *out = static_cast<unsigned char>(camera->Number(key, fallback));
   camera->Trace("%s 0x%02x = 0", name, *out);
@@ -36,7 +43,7 @@ int ReportByte(const char* name, const char16_t* key, uint8_t fallback, unsigned
 }  // namespace
 
 SIM_EXPORT int SunplusCam_Init(int reserved) {
-  sim::VendorCamera* camera = Camera();
+  sim::VendorCamera* camera = CallOn("SunplusCam_Init");
   if (camera == nullptr) return 1;
   const int result = camera->Fails(u"init") ? 1 : 0;
   camera->Trace("SunplusCam_Init %d = %d", reserved, result);
@@ -52,7 +59,7 @@ SIM_EXPORT int Get_ASICType(unsigned char* asicType) {
 }
 
 SIM_EXPORT int Upload_Sector(unsigned char* buffer, int sector, int flashIndex) {
-  sim::VendorCamera* camera = Camera();
+  sim::VendorCamera* camera = CallOn("Upload_Sector");
   if (camera == nullptr || buffer == nullptr) return 1;
   const bool inside = sector >= 0 && static_cast<uint32_t>(sector) < kFlashBytes / kSectorBytes;
   if (inside) {
@@ -66,7 +73,7 @@ SIM_EXPORT int Upload_Sector(unsigned char* buffer, int sector, int flashIndex) 
 SIM_EXPORT int Download_FW_Verbose(const unsigned char* image, int length, int flashIndex,
                                    unsigned char* cell1, unsigned char* cell2,
                                    std::atomic<uint8_t>* state, std::atomic<uint8_t>* progress) {
-  sim::VendorCamera* camera = Camera();
+  sim::VendorCamera* camera = CallOn("Download_FW_Verbose");
   if (camera == nullptr) return 1;
   const bool valid = image != nullptr && state != nullptr && progress != nullptr && length > 0 &&
                      static_cast<uint32_t>(length) <= kFlashBytes && cell1 != nullptr &&

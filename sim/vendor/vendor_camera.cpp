@@ -29,7 +29,14 @@ VendorCamera::VendorCamera(const WorldFile& world, const CameraConfig& camera, u
       section_(camera.section),
       flashPath_(camera.flashPath),
       tracePath_(world.ResolvePath(world.GetString(u"World", u"Trace"))),
-      flash_(camera.flashPath, flashSize, StuckByteOf(world, camera.section)) {}
+      flash_(camera.flashPath, flashSize, StuckByteOf(world, camera.section)),
+      failCall_(world.GetNumber(camera.section, u"FailCall").value_or(0)) {}
+
+bool VendorCamera::CallFails(const char* name) {
+  if (++calls_ != failCall_) return false;
+  Trace("%s = failed once", name);
+  return true;
+}
 
 void VendorCamera::MarkBurnt(uint32_t length) {
   if (flashPath_.empty()) return;

@@ -1,6 +1,6 @@
 // The camera a stand-in vendor library acts on: the first camera of its model in the world
 // beside the library, with its non-volatile serial flash (the camera's Flash file, with its
-// StuckByte), its FailStep and the world's trace.
+// StuckByte), its FailStep and FailCall and the world's trace.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +39,10 @@ class VendorCamera {
   int64_t Number(const char16_t* key, int64_t fallback) const;
   // FailStep names this step.
   bool Fails(const char16_t* step) const { return Text(u"FailStep") == step; }
+  // Counts one call of the library's exports; true (and traced as "<name> = failed once") for
+  // the call FailCall numbers, which fails once, as a call the library could not complete,
+  // without doing anything.
+  bool CallFails(const char* name);
 
   // One trace line, "CALL " followed by the formatted text.
   void Trace(const char* format, ...) const
@@ -55,6 +59,8 @@ class VendorCamera {
   std::u16string flashPath_;
   std::u16string tracePath_;
   FlashMemory flash_;
+  int64_t failCall_;
+  int64_t calls_ = 0;
 };
 
 // The file beside a camera's Flash file that records the length of the image burnt last.

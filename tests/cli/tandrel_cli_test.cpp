@@ -58,12 +58,14 @@ struct Case {
   const char* cameraKeys = "";
 };
 
-// The kit's camera: chip 0x0A020801, flash image 0105 without manufacturer, encoder record 3.
+// The kit's camera: chip 0x0A020801, flash image 0105 with a manufacturer and a serial number,
+// encoder record 3.
 const Case kCases[] = {
     {"list", 0, "release: 0x0105", "\"cameras\":[{\"handle\":", ""},
     {"info", 0, "chip_id: 0x0A020801", "\"chip_variant\":\"A\",\"firmware\":{\"vendor\":\"0408\"",
      ""},
-    {"info", 0, "encoder_record_version: 3", "\"manufacturer\":null", ""},
+    {"info", 0, "encoder_record_version: 3",
+     "\"manufacturer\":\"NORV Optics\",\"serial_number\":\"NV2040-000117\"", ""},
     {"get pan-tilt", 0, "values: 0 0",
      "{\"command\":\"get\",\"name\":\"pan-tilt\",\"values\":[0,0]}", "GET 0 5 64"},
     {"get --all", 0, "encoder-gop: 30", "\"encoder-params\":[4000000,1920,1080,30,0]", ""},
@@ -113,8 +115,8 @@ const Case kCases[] = {
      nullptr},
     {"flash erase", 0, "erased: true", "\"erased\":true", ""},
     {"update bin/zel.bin -q", 0, "written: true",
-     "\"camera_release\":\"0x0105\",\"manufacturer\":null,\"erase_checked\":true,\"written\":true,"
-     "\"reset\":true",
+     "\"camera_release\":\"0x0105\",\"manufacturer\":\"NORV Optics\",\"erase_checked\":true,"
+     "\"written\":true,\"reset\":true",
      ""},
     {"update camera1.flash", 8, "the image is not newer", "\"written\":false", ""},
     {"update bin/zel.bin --dry-run", 0, "dry_run: true",
@@ -216,10 +218,13 @@ TEST(TandrelCliTest, InterruptedFlashWriteIsRecoveredByTheNextUpdate) {
   EXPECT_TRUE(flash.compare(0x4100, 256, image, 0x4100, 256) == 0) << "the page above it was";
   EXPECT_EQ(flash.back(), '\xff') << "the end was not";
 
+  // The name went with the erase: the update asks for the one to carry, then writes it.
   kit.UseWorld("0.01", "");
-  ASSERT_EQ(kit.Tandrel("update bin/zel.bin -q"), 0) << kit.Err();
+  ASSERT_EQ(kit.Tandrel("update bin/zel.bin -q"), 1);
+  EXPECT_EQ(Contains(kit.Err(), "give the name to carry with --manufacturer TEXT"), "");
+  ASSERT_EQ(kit.Tandrel("update bin/zel.bin -q --manufacturer 'NORV Optics'"), 0) << kit.Err();
   EXPECT_EQ(Contains(kit.Out(), "camera_release: null"), "") << "the erased descriptor";
-  EXPECT_TRUE(kit.ReadFile(u"camera1.flash") == testing::WithManufacturer(image, ""));
+  EXPECT_TRUE(kit.ReadFile(u"camera1.flash") == testing::WithManufacturer(image, "NORV Optics"));
   ASSERT_EQ(kit.Tandrel("list"), 0);
   EXPECT_EQ(Contains(kit.Out(), "release: 0x0107"), "");
 }

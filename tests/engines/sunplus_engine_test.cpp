@@ -19,6 +19,8 @@ struct FakeSunplus {
   int initResult = 0;
   unsigned char flashType = 0x7A;
   unsigned char asicType = 0x68;
+  int asicResult = 0;
+  int failingUpload = -1;  // the sector whose upload fails, -1 = none
   std::vector<uint8_t> flash = std::vector<uint8_t>(0x20000, 0xFF);
   int downloadResult = 0;
   std::vector<std::string> calls;
@@ -43,11 +45,13 @@ int GetFlashType(unsigned char* type) {
 }
 int GetAsicType(unsigned char* type) {
   Call("Get_ASICType");
+  if (g_fake->asicResult != 0) return g_fake->asicResult;
   *type = g_fake->asicType;
   return 0;
 }
 int UploadSector(unsigned char* buffer, int sector, int flashIndex) {
   Call("Upload_Sector %d %d", sector, flashIndex);
+  if (sector == g_fake->failingUpload) return 1;
   const auto from = g_fake->flash.begin() + sector * api::kSectorBytes;
   std::copy(from, from + api::kSectorBytes, buffer);
   return 0;
@@ -320,6 +324,40 @@ TEST_F(SunplusEngineTest, FailuresEndWithTheirStateAndCode) {
   Run();
   ExpectOutcome(kStateLibraryMissing, 0, kOutcomeUpdateFailed);
   EXPECT_TRUE(fake.calls.empty());
+}
+
+// A failed call that says where the serial number lives or reads it leaves the camera and the
+// backup of its serial number as they were: nothing is downloaded.
+TEST_F(SunplusEngineTest, FailedSerialNumberReadStopsBeforeTheDownload) {
+  const struct {
+    const char* name;
+    uint8_t asicType;
+    int asicResult;
+    int failingUpload;
+    const char* lastCall;
+    const char16_t* log;
+  } cases[] = {
+      {"chip type", 0x68, 1, -1, "Get_ASICType", u"Get ASIC Type Fail!\r\n"},
+      {"sector 14", 0x68, 0, 14, "Upload_Sector 14 1", u"Get Serial Number Fail!\r\n"},
+      {"0x6A header", 0x6A, 0, 2, "Upload_Sector 2 1", u"Get Serial Number Fail!\r\n"},
+      {"0x6A block", 0x6A, 0, 3, "Upload_Sector 3 1", u"Get Serial Number Fail!\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    dir.WriteFile(u"bin/SPSN.bin", Bytes(Block(20, 0x40)));
+    Header6A(0x100, 0x3010);
+    fake.asicType = c.asicType;
+    fake.asicResult = c.asicResult;
+    fake.failingUpload = c.failingUpload;
+    Run();
+    ExpectOutcome(kStateFailed, 0, kOutcomeUpdateFailed);
+    EXPECT_EQ(fake.calls.back(), c.lastCall);
+    EXPECT_TRUE(fake.downloaded.empty());
+    EXPECT_EQ(SerialFile(), Bytes(Block(20, 0x40)));
+    EXPECT_EQ(LogLines(), Utf16(c.log));
+  }
 }
 
 class SunplusPartTest : public SunplusEngineTest {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # cmake --install of a build into a scratch prefix, its exact listing, then examples/ built
 # out of the tree against the installed files, once through find_package(Tandrel) and once
-# through pkg-config, and each program run: with no camera attached it reports one.
+# through pkg-config, and each program run: with no camera attached it reports one. The
+# installed tandrel runs on the installed library too.
 #
 # usage: installed_examples_test.sh <build folder> <examples folder> <C compiler> <work folder>
 set -euo pipefail
@@ -18,6 +19,7 @@ expected=$(sort <<'LIST'
 bin/bin/
 bin/ostrel
 bin/pid.ini
+bin/tandrel
 include/tandrel.h
 lib/cmake/Tandrel/TandrelConfig.cmake
 lib/cmake/Tandrel/TandrelConfigVersion.cmake
@@ -28,30 +30,56 @@ lib/libtandrel.so.4
 lib/libtandrel.so.4.0
 lib/pkgconfig/tandrel.pc
 lib/udev/rules.d/70-ostrel-cameras.rules
+share/bash-completion/completions/tandrel
+share/man/man1/ostrel.1.gz
+share/man/man1/tandrel.1.gz
 LIST
 )
 # The window module goes beside the program when the build has one.
 if [ -e "$build/updater/libostrel-gtk.so" ]; then
   expected=$(sort <<<"$expected"$'\n'bin/libostrel-gtk.so)
 fi
-actual=$(cd "$prefix" && find . -mindepth 1 \( -type d -empty -printf '%P/\n' \) -o \( ! -type d -printf '%P\n' \) | sort)
+# files <folder>: every file and empty folder below it, sorted.
+files() { (cd "$1" && find . -mindepth 1 \( -type d -empty -printf '%P/\n' \) -o \( ! -type d -printf '%P\n' \) | sort); }
+reference=share/doc/tandrel/html
+actual=$(files "$prefix" | grep -v "^$reference/" || true)
 if [ "$actual" != "$expected" ]; then
   fail "installed files differ (< expected, > installed):"
   diff <(echo "$expected") <(echo "$actual") | grep '^[<>]' || true
 fi
+# The API reference, when the build has one, is the build's pages, all of them.
+if [ -e "$build/api-reference/html/index.html" ]; then
+  [ "$(files "$prefix/$reference")" = "$(files "$build/api-reference/html")" ] ||
+    fail "$reference differs from $build/api-reference/html"
+  echo "$reference: $(files "$prefix/$reference" | wc -l) pages and files, as built"
+elif [ -e "$prefix/$reference" ]; then
+  fail "$reference installed, but the build has no API reference"
+fi
 
-# run_example <program>: it must load the installed library by its soname and report that no
-# camera is attached.
-run_example() {
-  local program=$1 output code=0
+# needs_installed_library <program>: it loads the installed library by its soname.
+needs_installed_library() {
+  local program=$1 output
   readelf -d "$program" | grep -q 'NEEDED.*\[libtandrel\.so\.4\]' || fail "$program: does not need libtandrel.so.4"
   output=$(ldd "$program" | awk '/libtandrel/ { print $3 }')
   [ "$(realpath -q "$output")" = "$(realpath "$prefix/lib/libtandrel.so.4")" ] ||
     fail "$program: libtandrel from '$output'"
+}
+
+# run_example <program>: on the installed library it reports that no camera is attached.
+run_example() {
+  local program=$1 output code=0
+  needs_installed_library "$program"
   output=$("$program") || code=$?
   echo "$output (exit $code)"
   [ "$output" = "no camera: -1" ] && [ "$code" = 1 ] || fail "$program: '$output', exit $code"
 }
+
+echo "--- bin/tandrel"
+needs_installed_library "$prefix/bin/tandrel"
+code=0
+output=$("$prefix/bin/tandrel" --help) || code=$?
+[ "$code" = 0 ] && grep -q '^usage: tandrel ' <<<"$output" || fail "bin/tandrel --help: exit $code"
+echo "bin/tandrel --help: exit $code, $(wc -l <<<"$output") lines"
 
 echo "--- find_package(Tandrel)"
 show cmake -S "$examples" -B "$work/cmake" -G Ninja -DCMAKE_C_COMPILER="$cc" \

@@ -132,12 +132,12 @@ TEST_F(OstrelSilentTest, OneCameraOutcomes) {
 }
 
 // The camera goes in the write phase, before the page with its device descriptor is written:
-// it still reports 0105, so the next run updates it.
+// it still reports 0105, so the next run updates it, with the name the run before kept.
 TEST_F(OstrelSilentTest, UnplugInTheMiddleThenTheNextRunCompletes) {
   testing::OstrelWithWincam ostrel;
   const std::string image = ZelImage(0x2040, 0x0107);
   ostrel.UseImage(image);
-  ostrel.UseFlash(1, ZelImage(0x2040, 0x0105));
+  ostrel.UseFlash(1, ZelImage(0x2040, 0x0105, "NORV Inc"));
   WincamCamera camera = Zel("2040", "0105", "2E3F1C7E");
   camera.extraKeys = "UnplugAfter=10500\r\n";
   ostrel.UseWorld({camera});
@@ -153,10 +153,9 @@ TEST_F(OstrelSilentTest, UnplugInTheMiddleThenTheNextRunCompletes) {
   ostrel.UseWorld({camera});  // plugged in again
   const SilentRun completed = ostrel.RunSilent("next run after the unplug");
   EXPECT_EQ(completed.exitCode, 0);
-  EXPECT_EQ(completed.log, Then(Loaded("0105"), kStart));
-  // The erased descriptor's index 0xFF leads to an erased slot, which holds no name: none is
-  // burnt, and the serial-number index is cleared as for a camera without a name.
-  EXPECT_TRUE(ostrel.Flash(1) == WithManufacturer(image, ""));
+  EXPECT_EQ(completed.log,
+            Then(Then(Loaded("0105"), kStart), "Restore the manufacturer [NORV Inc]"));
+  EXPECT_TRUE(ostrel.Flash(1) == WithManufacturer(image, "NORV Inc"));
 }
 
 // DirectShow lists a webcam of another vendor, the camera, a second camera of the same product

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engines/engines.h"
 #include "fake_platform.h"
+#include "text/utf16.h"
 #include "update_record.h"
 
 namespace ostrel {
@@ -20,6 +22,10 @@ using testing::ScratchDir;
 struct FakeTandrel {
   int initializeResult = 0;
   const char* manufacturer = "";
+  int nameReadResult = 0;
+  // The stored device descriptor the camera's flash holds at 0x4020 (valid: 18, 1, ...).
+  std::vector<uint8_t> descriptor = {18, 1, 0, 2, 0xEF, 2, 1, 64, 8, 4, 0x40, 0x20, 5, 1, 3, 1, 2, 1};
+  int descriptorReadResult = 0;
   int downloadResult = 0;
   int resetResult = 0;
   int setDeviceHandleResult = 0;
@@ -40,10 +46,19 @@ int UnInitialize() {
   g_fake->calls.push_back("UnInitialize");
   return 0;
 }
-void GetManufacturer(char* name, unsigned char* length) {
-  g_fake->calls.push_back("GetManufacturer");
-  std::strcpy(name, g_fake->manufacturer);
-  *length = static_cast<unsigned char>(std::strlen(g_fake->manufacturer) + 1);
+void GetManufacturer(char*, unsigned char*) { g_fake->calls.push_back("pfn_GetManufacturer"); }
+int GetiManufacturer(char* text, int size, int* count) {
+  g_fake->calls.push_back("GetiManufacturer " + std::to_string(size));
+  if (g_fake->nameReadResult != 0) return g_fake->nameReadResult;
+  std::strcpy(text, g_fake->manufacturer);
+  *count = static_cast<int>(std::strlen(g_fake->manufacturer) + 1);
+  return 0;
+}
+int FlashRead(int address, unsigned char* buffer, int length) {
+  g_fake->calls.push_back("FlashRead " + std::to_string(address) + " " + std::to_string(length));
+  if (g_fake->descriptorReadResult != 0) return g_fake->descriptorReadResult;
+  std::copy_n(g_fake->descriptor.begin(), std::min<size_t>(length, g_fake->descriptor.size()), buffer);
+  return 0;
 }
 int EepromErase() {
   g_fake->calls.push_back("EEPROMErase");
@@ -86,7 +101,12 @@ class ZelEngineTest : public ::testing::Test {
         {"pfn_GetManufacturer", reinterpret_cast<void*>(&GetManufacturer)},
         {"pfn_UVC_ResetIC", reinterpret_cast<void*>(&ResetIc)},
         {"ZelSetDeviceHandle", reinterpret_cast<void*>(&SetDeviceHandle)},
+        {"ZelGetiManufacturer", reinterpret_cast<void*>(&GetiManufacturer)},
+        {"ZelFlashRead", reinterpret_cast<void*>(&FlashRead)},
     };
+    dir.MakeFolder(u"bin");
+    const std::u16string& appDir = dir.Path();
+    std::copy(appDir.begin(), appDir.end(), record.m_szAppDir);
     record.m_pImage = std::make_unique<uint8_t[]>(kImageBufferBytes);
     record.m_nImageSize = 0x8000;
     for (int i = 0; i < record.m_nImageSize; ++i) record.m_pImage[i] = static_cast<uint8_t>(i * 7);
@@ -116,7 +136,7 @@ TEST_F(ZelEngineTest, SuccessCallsTheExportsInOrderOnACopyOfTheImage) {
   fake.manufacturer = "NORV";
   Run();
   ExpectOutcome(kStateFinished, 100, kOutcomeSuccess);
-  EXPECT_EQ(fake.calls, (std::vector<std::string>{"Initialize", "GetManufacturer", "EEPROMErase",
+  EXPECT_EQ(fake.calls, (std::vector<std::string>{"Initialize", "FlashRead 16416 18", "GetiManufacturer 256", "EEPROMErase",
                                                   "SetManufacture 1 NORV", "DownLoad2 1 0 32768",
                                                   "ResetIC"}));
   EXPECT_EQ(fake.stateAtDownload, kStateEngineWorking);
@@ -145,19 +165,88 @@ TEST_F(ZelEngineTest, FailuresOfTheLibrary) {
     uint8_t state;
     uint8_t progress;
     size_t calls;
+    int nameReadResult;
+    const char16_t* log;
   } cases[] = {
-      {"camera not bound", -1, 0, kStateFailed, 100, 1},
-      {"verify mismatch", 0, 1, kStateFailed, 100, 5},
-      {"write refused", 0, -3, kStateFailed, 100, 5},
+      {"camera not bound", -1, 0, kStateFailed, 100, 1, 0, u""},
+      {"verify mismatch", 0, 1, kStateFailed, 100, 6, 0, u""},
+      {"write refused", 0, -3, kStateFailed, 100, 6, 0, u""},
+      // A name read that failed leaves the camera untouched: nothing is erased.
+      {"name read failed", 0, 0, kStateFailed, 100, 3, -2, u"Get Manufacturer Fail!\r\n"},
+      {"name read busy", 0, 0, kStateFailed, 100, 3, -4, u"Get Manufacturer Fail!\r\n"},
+      {"name read unreachable", 0, 0, kStateFailed, 100, 3, -1, u"Get Manufacturer Fail!\r\n"},
   };
   for (const auto& c : cases) {
     fake = FakeTandrel{};
     fake.record = &record;
     fake.initializeResult = c.initializeResult;
     fake.downloadResult = c.downloadResult;
+    fake.nameReadResult = c.nameReadResult;
+    dir.WriteFile(u"update.log", "");
+    record.m_pLogFile.Open(dir.File(u"update.log"));
     Run();
+    record.m_pLogFile.Close();
     ExpectOutcome(c.state, c.progress, kOutcomeUpdateFailed);
     EXPECT_EQ(fake.calls.size(), c.calls) << c.name;  // no reset after a failed download
+    // Past the byte-order mark the log starts with.
+    EXPECT_EQ(dir.ReadFile(u"update.log").substr(2), text::Utf16ToLeBytes(c.log)) << c.name;
+  }
+}
+
+// A string area without slots is the camera's answer, not a failed read: no name is carried.
+TEST_F(ZelEngineTest, CameraWithoutStringSlotsIsUpdatedWithoutAName) {
+  fake.nameReadResult = -6;
+  fake.manufacturer = "ignored";
+  Run();
+  ExpectOutcome(kStateFinished, 100, kOutcomeSuccess);
+  EXPECT_EQ(fake.calls[4], "SetManufacture 1 ");
+}
+
+// The name is kept in the bin folder before the erase. A camera whose update was interrupted
+// after the erase has no device descriptor and no name left: it gets the kept name back.
+TEST_F(ZelEngineTest, ManufacturerNameIsKeptAndRestoredWhenTheFlashLostIt) {
+  const std::u16string backup = u"bin/Manufacturer.bin";
+  const std::vector<uint8_t> erased(18, 0xFF);
+  const struct {
+    const char* name;
+    bool descriptorValid;
+    const char* kept;  // the backup before the run; nullptr: none
+    const char* camera;
+    int descriptorRead;
+    const char* carried;  // nullptr: the run fails before the erase
+    const char* keptAfter;
+  } cases[] = {
+      {"kept from a camera that answers", true, "OLD", "NORV", 0, "NORV", "NORV"},
+      {"a camera without a name", true, "OLD", "", 0, "", ""},
+      {"restored", false, "NORV Optics", "", 0, "NORV Optics", "NORV Optics"},
+      {"none kept: as the camera reads", false, nullptr, "", 0, "", nullptr},
+      {"descriptor read failed", true, "OLD", "NORV", -2, nullptr, "OLD"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake = FakeTandrel{};
+    fake.record = &record;
+    if (!c.descriptorValid) fake.descriptor = erased;
+    fake.manufacturer = c.camera;
+    fake.descriptorReadResult = c.descriptorRead;
+    if (c.kept) {
+      dir.WriteFile(backup, c.kept);
+    } else {
+      std::filesystem::remove(std::filesystem::path(dir.File(backup)));
+    }
+    Run();
+    if (c.carried) {
+      ExpectOutcome(kStateFinished, 100, kOutcomeSuccess);
+      EXPECT_EQ(fake.calls[c.descriptorValid || !c.kept ? 4 : 3],
+                std::string("SetManufacture 1 ") + c.carried);
+    } else {
+      ExpectOutcome(kStateFailed, 100, kOutcomeUpdateFailed);
+      EXPECT_EQ(fake.calls.back(), "FlashRead 16416 18");
+    }
+    EXPECT_EQ(dir.Exists(backup), c.keptAfter != nullptr);
+    if (c.keptAfter) {
+      EXPECT_EQ(dir.ReadFile(backup), c.keptAfter);
+    }
   }
 }
 
@@ -178,7 +267,7 @@ TEST_F(ZelEngineTest, IdentifiedCameraIsBoundByItsHandle) {
     std::vector<std::string> calls;
   } cases[] = {
       {"bound", true, 0, kStateFinished, kOutcomeSuccess,
-       {"SetDeviceHandle " + identified, "GetManufacturer", "EEPROMErase", "SetManufacture 1 ",
+       {"SetDeviceHandle " + identified, "FlashRead 16416 18", "GetiManufacturer 256", "EEPROMErase", "SetManufacture 1 ",
         "DownLoad2 1 0 32768", "ResetIC"}},
       {"probe failed", true, -1, kStateFailed, kOutcomeUpdateFailed, {"SetDeviceHandle " + identified}},
       {"camera gone", false, 0, kStateFailed, kOutcomeUpdateFailed, {}},

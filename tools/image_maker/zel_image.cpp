@@ -55,8 +55,8 @@ std::vector<uint8_t> MakeZelImage(const ZelImageSpec& spec) {
   const uint8_t language[] = {4, 3, 0x09, 0x04};
   std::copy(std::begin(language), std::end(language), image.begin() + kStringArea);
   const uint8_t product = PutString(image, spec, 1, spec.product.empty() ? "Camera" : spec.product);
-  const uint8_t manufacturer = PutString(image, spec, 2, spec.manufacturer);
-  const uint8_t serial = PutString(image, spec, 3, spec.serialNumber);
+  const uint8_t manufacturer = PutString(image, spec, spec.manufacturerIndex, spec.manufacturer);
+  const uint8_t serial = PutString(image, spec, spec.serialNumberIndex, spec.serialNumber);
 
   const uint32_t d = kDeviceDescriptor;
   const uint8_t descriptor[18] = {18, 1, 0x00, 0x02, 0xEF, 0x02, 0x01, 64, 0, 0, 0, 0, 0, 0,
@@ -74,11 +74,15 @@ std::vector<uint8_t> MakeZelImage(const ZelImageSpec& spec) {
   return image;
 }
 
+std::string ZelImage(const ZelImageSpec& spec) {
+  const std::vector<uint8_t> image = MakeZelImage(spec);
+  return std::string(image.begin(), image.end());
+}
+
 std::string ZelImage(uint16_t version) {
   ZelImageSpec spec;
   spec.version = version;
-  const std::vector<uint8_t> image = MakeZelImage(spec);
-  return std::string(image.begin(), image.end());
+  return ZelImage(spec);
 }
 
 }  // namespace image_maker

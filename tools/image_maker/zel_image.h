@@ -15,8 +15,12 @@ struct ZelImageSpec {
   uint16_t version = 0x0107;      // bcdDevice, and the REV text as four hex digits
   // String 1 is always present: the slot size is read from where slot 1 starts.
   std::string product = "Camera"; // string 1
-  std::string manufacturer;       // string 2 (empty: no manufacturer string, index 0)
-  std::string serialNumber;       // string 3 (empty: no serial-number string, index 0)
+  std::string manufacturer;       // empty: no manufacturer string, index 0
+  std::string serialNumber;       // empty: no serial-number string, index 0
+  // Their string indexes (slots 2 and 3). An image carried through an update holds the
+  // camera's manufacturer in slot 3, where the update puts it.
+  uint8_t manufacturerIndex = 2;
+  uint8_t serialNumberIndex = 3;
   uint32_t slotSize = 0x40;       // bytes per string-descriptor slot
   uint32_t size = 0x20000;        // image length in bytes
   uint32_t seed = 1;              // the firmware body is a repeatable byte pattern
@@ -25,5 +29,7 @@ struct ZelImageSpec {
 std::vector<uint8_t> MakeZelImage(const ZelImageSpec& spec);
 // The default ZEL image with the given version, as the image maker writes it.
 std::string ZelImage(uint16_t version);
+// The same with the identity strings of spec (its version and strings; the rest as default).
+std::string ZelImage(const ZelImageSpec& spec);
 
 }  // namespace image_maker

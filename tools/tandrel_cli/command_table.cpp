@@ -34,10 +34,12 @@ const CommandInfo kCommands[] = {
      "The 128 KiB serial flash. write programs FILE (the range must be erased); Ctrl-C stops it\n"
      "between packets and says how far it got. verify compares the flash with FILE.",
      RunFlash},
-    {"update", "update IMAGE [--force] [--dry-run]",
+    {"update", "update IMAGE [--force] [--dry-run] [--manufacturer TEXT]",
      "The whole ZEL download as the updater performs it: manufacturer kept, erase checked,\n"
      "written and verified (the device-descriptor page last), chip reset. Only a newer image\n"
-     "is written unless --force; --dry-run checks and reports without touching the camera.",
+     "is written unless --force; --dry-run checks and reports without touching the camera.\n"
+     "A camera whose update was interrupted after the erase has lost its device descriptor and\n"
+     "its manufacturer name: --manufacturer TEXT gives the name to carry ('' for none).",
      RunUpdate},
     {"events", "events",
      "Prints the camera's auto-update notifications as they arrive, until Ctrl-C.", RunEvents},

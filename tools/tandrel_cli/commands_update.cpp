@@ -1,6 +1,6 @@
-// update: the ZEL download exactly as the updater's ZEL engine performs it (same exports,
-// same order, same arguments), so that both send the camera the same requests; before it
-// the image is checked and its version compared with the camera's.
+// update: the ZEL download exactly as the updater's ZEL engine performs it (same calls, same
+// order, same arguments), so that both send the camera the same requests; before it the image
+// is checked and its version compared with the camera's.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -18,6 +18,7 @@
 #include "progress.h"
 #include "tandrel.h"
 #include "zel/device_descriptor.h"
+#include "zel/manufacturer_name.h"
 
 namespace cli {
 namespace {
@@ -117,12 +118,19 @@ ExitCode RunUpdate(Session& session) {
   Value report = session.NewReport().Set("image", path).Set("image_version", Hex(imageVersion, 4));
   if (const ExitCode bound = session.Bind()) return bound;
 
-  // With --force nothing is compared, so nothing is read: the camera sees only the download.
+  // The stored device descriptor, read as the updater reads it: the camera's release, and
+  // whether its flash still holds the camera's name.
+  std::optional<uint16_t> release;
+  if (const ExitCode failed = session.Check(CameraRelease(release), "camera release"))
+    return failed;
+  report.Set("camera_release", release ? Value(Hex(*release, 4)) : Value());
+  if (!release && !session.Args().manufacturer) {
+    return session.Fail(kExitUsage,
+                        "the camera's flash holds no device descriptor: an update was interrupted "
+                        "after the erase, and the camera's manufacturer name went with it; give "
+                        "the name to carry with --manufacturer TEXT ('' for none)");
+  }
   if (!session.Args().force) {
-    std::optional<uint16_t> release;
-    if (const ExitCode failed = session.Check(CameraRelease(release), "camera release"))
-      return failed;
-    report.Set("camera_release", release ? Value(Hex(*release, 4)) : Value());
     if (release && imageVersion <= *release) {
       report.Set("written", false);
       session.Report(report);
@@ -144,9 +152,19 @@ ExitCode RunUpdate(Session& session) {
   std::copy(image->begin(), image->end(), copy.get());
   const auto length = static_cast<int>(image->size());
   UpdateProgress progress(static_cast<uint32_t>(length), session.Args().quiet);
+  // The name is read as pfn_GetManufacturer reads it, but with the read's result: the name
+  // lives in the flash the erase clears, so a failed read leaves the camera as it is.
   char name[256] = {};
-  unsigned char nameLength = 0;
-  pfn_GetManufacturer(name, &nameLength);
+  if (release) {
+    int count = 0;
+    const int nameRead = ZelGetiManufacturer(name, static_cast<int>(sizeof name), &count);
+    if (!zel::ManufacturerNameAnswered(nameRead)) {
+      progress.Stop();
+      return session.Check(nameRead, "manufacturer name (nothing was erased)");
+    }
+  } else {
+    session.Args().manufacturer->copy(name, sizeof name - 1);
+  }
   // From the erase on, stopping would leave a camera without firmware: Ctrl-C waits for the end.
   const bool erased = pfn_UVC_EEPROMErase() == 0;
   progress.EraseChecked();
@@ -156,7 +174,7 @@ ExitCode RunUpdate(Session& session) {
   const bool reset = written == ZEL_OK && pfn_UVC_ResetIC() == 0;
   progress.Stop();
 
-  report.Set("manufacturer", nameLength > 0 ? Value(std::string(name)) : Value())
+  report.Set("manufacturer", name[0] != '\0' ? Value(std::string(name)) : Value())
       .Set("erase_checked", erased)
       .Set("written", written == ZEL_OK);
   if (written == 1) {

@@ -5,36 +5,78 @@
 namespace cli {
 namespace {
 
+// The options document themselves: `command` names the command an option belongs to (null:
+// every command), `argument` the value an option takes.
 struct Flag {
   const char* longName;
   const char* shortName;
   bool Invocation::*target;
+  const char* command;
+  const char* help;
 };
 
 struct Option {
   const char* longName;
   const char* shortName;
   std::optional<std::string> Invocation::*target;
-};
-
-const Flag kFlags[] = {
-    {"--json", nullptr, &Invocation::json},      {"--quiet", "-q", &Invocation::quiet},
-    {"--yes", "-y", &Invocation::yes},           {"--help", "-h", &Invocation::help},
-    {"--all", nullptr, &Invocation::all},        {"--force", nullptr, &Invocation::force},
-    {"--dry-run", nullptr, &Invocation::dryRun},
+  const char* command;
+  const char* argument;
+  const char* help;
 };
 
 const Option kOptions[] = {
-    {"--device", "-d", &Invocation::device},
-    {"--output", "-o", &Invocation::outputFile},
-    {"--offset", nullptr, &Invocation::offset},
+    {"--device", "-d", &Invocation::device, nullptr, "HANDLE",
+     "the camera (a handle from `tandrel list`); default the first"},
+    {"--output", "-o", &Invocation::outputFile, "flash", "FILE",
+     "flash read: the file that receives the bytes read"},
+    {"--offset", nullptr, &Invocation::offset, "flash", "N",
+     "flash write, flash verify: where in the flash the file starts (default 0)"},
+    {"--manufacturer", nullptr, &Invocation::manufacturer, "update", "TEXT",
+     "the manufacturer name to carry where the flash lost it ('' for none)"},
+};
+
+const Flag kFlags[] = {
+    {"--json", nullptr, &Invocation::json, nullptr, "one JSON object on standard output"},
+    {"--quiet", "-q", &Invocation::quiet, nullptr, "no progress"},
+    {"--yes", "-y", &Invocation::yes, nullptr, "no confirmation question"},
+    {"--help", "-h", &Invocation::help, nullptr, "this help, or the command's"},
+    {"--all", nullptr, &Invocation::all, "get", "every readable setting that takes no index"},
+    {"--force", nullptr, &Invocation::force, "update",
+     "write the image even when it is not newer than the camera's firmware"},
+    {"--dry-run", nullptr, &Invocation::dryRun, "update",
+     "check the image and the camera's release and report; nothing is written"},
 };
 
 bool Names(const char* longName, const char* shortName, const std::string& word) {
   return word == longName || (shortName != nullptr && word == shortName);
 }
 
+std::string Spelling(const char* longName, const char* shortName, const char* argument) {
+  std::string names = longName;
+  if (shortName != nullptr) names += std::string(", ") + shortName;
+  if (argument != nullptr) names += std::string(" ") + argument;
+  return names;
+}
+
+bool Belongs(const char* optionCommand, const char* command) {
+  return optionCommand == nullptr ? command == nullptr
+                                  : command != nullptr && std::string(optionCommand) == command;
+}
+
 }  // namespace
+
+std::vector<OptionHelp> OptionsOf(const char* command) {
+  std::vector<OptionHelp> options;
+  for (const Option& option : kOptions) {
+    if (Belongs(option.command, command))
+      options.push_back({Spelling(option.longName, option.shortName, option.argument), option.help});
+  }
+  for (const Flag& flag : kFlags) {
+    if (Belongs(flag.command, command))
+      options.push_back({Spelling(flag.longName, flag.shortName, nullptr), flag.help});
+  }
+  return options;
+}
 
 Parsed ParseCommandLine(const std::vector<std::string>& arguments) {
   Parsed parsed;

@@ -14,6 +14,7 @@ struct Invocation {
   std::optional<std::string> device;
   std::optional<std::string> outputFile;  // -o
   std::optional<std::string> offset;      // --offset
+  std::optional<std::string> manufacturer;  // update: the name a flash that lost its own gets
   bool json = false;
   bool quiet = false;
   bool yes = false;
@@ -30,6 +31,15 @@ struct Parsed {
 };
 
 Parsed ParseCommandLine(const std::vector<std::string>& arguments);
+
+// An option as the help and the manual page show it: "--device, -d HANDLE" and what it does.
+struct OptionHelp {
+  std::string names;
+  const char* text;
+};
+
+// The options of one command (by name), or with null those every command takes.
+std::vector<OptionHelp> OptionsOf(const char* command);
 
 // Decimal or 0x-prefixed hexadecimal, 0 to 0xFFFFFFFF; nothing for anything else.
 std::optional<uint32_t> ParseNumber(const std::string& text);

@@ -1,6 +1,7 @@
 // tandrel: every camera function of the library from a shell.
-#include <cstdio>
+#include <algorithm>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -10,23 +11,45 @@
 namespace cli {
 namespace {
 
-const char kOptions[] =
-    "Options (before or after the command):\n"
-    "  --device, -d HANDLE  the camera (a handle from `tandrel list`); default the first\n"
-    "  --json               one JSON object on standard output\n"
-    "  --quiet, -q          no progress\n"
-    "  --yes, -y            no confirmation question\n"
-    "  --help, -h           this help, or the command's\n";
+void PrintOptions(const std::string& title, const std::vector<OptionHelp>& options) {
+  if (options.empty()) return;
+  size_t width = 0;
+  for (const OptionHelp& option : options) width = std::max(width, option.names.size());
+  std::cout << "\n" << title << "\n";
+  for (const OptionHelp& option : options) {
+    std::cout << "  " << option.names << std::string(width + 2 - option.names.size(), ' ')
+              << option.text << "\n";
+  }
+}
 
-const char kExitCodes[] =
-    "Exit codes: 0 ok, 1 usage, 2 no camera, 3 device error, 4 refused value, 5 verify mismatch,\n"
-    "6 not supported, 7 file error, 8 image not newer, 9 not confirmed, 130 interrupted.\n";
+// "Exit codes: 0 ok, 1 usage, ..." wrapped at 100 columns.
+void PrintExitCodes() {
+  std::cout << "\n";
+  std::string line = "Exit codes:";
+  for (const ExitCodeHelp& exit : kExitCodeHelp) {
+    const bool last = &exit == std::end(kExitCodeHelp) - 1;
+    const std::string item = std::to_string(exit.code) + " " + exit.word + (last ? "." : ",");
+    if (line.size() + 1 + item.size() > 100) {
+      std::cout << line << "\n";
+      line.clear();
+    } else {
+      line += " ";
+    }
+    line += item;
+  }
+  std::cout << line << "\n";
+}
+
+void PrintGeneralHelp() {
+  PrintOptions("Options (before or after the command):", OptionsOf(nullptr));
+  PrintExitCodes();
+}
 
 void PrintOverview() {
   std::cout << "usage: tandrel [options] COMMAND [arguments]\n\nCommands:\n";
   for (const CommandInfo* c = CommandsBegin(); c != CommandsEnd(); ++c)
     std::cout << "  " << c->synopsis << "\n";
-  std::cout << "\n" << kOptions << "\n" << kExitCodes;
+  PrintGeneralHelp();
 }
 
 void PrintNames(const char* title, const std::vector<std::string>& names) {
@@ -38,7 +61,8 @@ void PrintHelp(const CommandInfo& command) {
   std::cout << "usage: tandrel " << command.synopsis << "\n\n" << command.help << "\n";
   if (command.run == RunGet) PrintNames("Readable settings:", ReadableSettingNames());
   if (command.run == RunSet) PrintNames("Writable settings:", WritableSettingNames());
-  std::cout << "\n" << kOptions << "\n" << kExitCodes;
+  PrintOptions(std::string("Options of ") + command.name + ":", OptionsOf(command.name));
+  PrintGeneralHelp();
 }
 
 const CommandInfo* Find(const std::string& name) {

@@ -109,15 +109,29 @@ uint32_t RunSunplusUpdate(CVarnelCameraDlg& record) {
     EndUpdateFailed(record);
     return 0;
   }
+  // The chip type says where the serial number lives, and the block read from there is carried
+  // into the image and backed up: after a failed call the camera's serial number is unknown,
+  // and going on would download the image without it and overwrite the backup.
   unsigned char chipType = 0;
-  lib.Get_ASICType(&chipType);
-
+  if (lib.Get_ASICType(&chipType) != 0) {
+    record.WriteLog(u"Get ASIC Type Fail!\r\n");
+    EndUpdateFailed(record);
+    return 0;
+  }
   SerialBlock block;
-  if (ReadCameraBlock(LibraryUpload(lib), chipType, *flashIndex, block)) {
-    const auto* first = reinterpret_cast<const char*>(block.bytes.data());
-    record.platform().WriteWholeFile(serialFile, std::string(first, block.length));
-  } else {
-    RestoreBlock(record.platform(), serialFile, block);
+  switch (ReadCameraBlock(LibraryUpload(lib), chipType, *flashIndex, block)) {
+    case BlockRead::kValid: {
+      const auto* first = reinterpret_cast<const char*>(block.bytes.data());
+      record.platform().WriteWholeFile(serialFile, std::string(first, block.length));
+      break;
+    }
+    case BlockRead::kInvalid:
+      RestoreBlock(record.platform(), serialFile, block);
+      break;
+    case BlockRead::kUploadFailed:
+      record.WriteLog(u"Get Serial Number Fail!\r\n");
+      EndUpdateFailed(record);
+      return 0;
   }
 
   if (record.m_bMultiImage) {

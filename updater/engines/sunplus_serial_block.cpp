@@ -31,26 +31,30 @@ std::optional<uint32_t> BlockOffset(const uint8_t* bytes, size_t size) {
   return static_cast<uint32_t>(bytes[0x20 + p] * 256u + bytes[0x21 + p]);
 }
 
-bool ReadCameraBlock(const SectorUpload& uploadSector, uint8_t chipType, int flashIndex,
-                     SerialBlock& block) {
-  const auto lengthOf = [&block] { return static_cast<size_t>(block.bytes[1]) + 2; };
+BlockRead ReadCameraBlock(const SectorUpload& uploadSector, uint8_t chipType, int flashIndex,
+                          SerialBlock& block) {
+  const auto upload = [&](unsigned char* buffer, int sector) {
+    return uploadSector.Upload(buffer, sector, flashIndex) == 0;
+  };
   if (chipType == kChip68 || chipType == kChip69) {
-    uploadSector.Upload(block.bytes.data(), 14, flashIndex);
-    block.length = lengthOf();
+    if (!upload(block.bytes.data(), 14)) return BlockRead::kUploadFailed;
   } else if (chipType == kChip6A) {
     std::array<uint8_t, kHeaderBytes> header{};
     for (int sector = 0; sector < kHeaderSectors; ++sector) {
-      uploadSector.Upload(header.data() + sector * kSectorBytes, sector, flashIndex);
+      if (!upload(header.data() + sector * kSectorBytes, sector)) return BlockRead::kUploadFailed;
     }
-    if (header[0] != 0x89 || (header[1] >> 4) != 1) return false;
+    if (header[0] != 0x89 || (header[1] >> 4) != 1) return BlockRead::kInvalid;
     const std::optional<uint32_t> q = BlockOffset(header.data(), header.size());
-    if (!q) return false;
-    uploadSector.Upload(block.bytes.data(), static_cast<int>(*q / kSectorBytes), flashIndex);
-    block.length = lengthOf();
+    if (!q) return BlockRead::kInvalid;
+    if (!upload(block.bytes.data(), static_cast<int>(*q / kSectorBytes))) {
+      return BlockRead::kUploadFailed;
+    }
   } else {
     block.length = 0;
+    return BlockRead::kValid;
   }
-  return block.length <= kMaxValidBlock;
+  block.length = static_cast<size_t>(block.bytes[1]) + 2;
+  return block.length <= kMaxValidBlock ? BlockRead::kValid : BlockRead::kInvalid;
 }
 
 // A 16-bit offset plus a block of at most one sector always ends inside the image buffer.

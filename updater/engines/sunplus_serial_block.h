@@ -40,10 +40,16 @@ class SectorUpload {
   virtual int Upload(unsigned char* buffer, int sector, int flashIndex) const = 0;
 };
 
-// Reads the camera's block through the sector upload; false when the 0x6A header is not a
-// valid one or the block claims more than 68 bytes. Other chips give an empty block.
-bool ReadCameraBlock(const SectorUpload& uploadSector, uint8_t chipType, int flashIndex,
-                     SerialBlock& block);
+enum class BlockRead {
+  kValid,         // the block as the camera keeps it (empty on other chips)
+  kInvalid,       // the 0x6A header is not a valid one or the block claims more than 68 bytes:
+                  // the camera's copy is lost
+  kUploadFailed,  // a sector upload failed: what the camera keeps is unknown
+};
+
+// Reads the camera's block through the sector upload, stopping at the first failed upload.
+BlockRead ReadCameraBlock(const SectorUpload& uploadSector, uint8_t chipType, int flashIndex,
+                          SerialBlock& block);
 
 // Patches the block into the image (a buffer of kImageBufferBytes holding imageSize bytes),
 // extending imageSize to carry it; false when the image's pointer chain leaves the image.

@@ -1,11 +1,16 @@
 // The ZEL engine: writes the loaded image into a ZEL camera through Tandrel's download
 // exports, which it looks up by name in the library beside the program.
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <string>
 
 #include "engines/engines.h"
 #include "engines/vendor_engine.h"
+#include "text/utf16.h"
 #include "update_record.h"
+#include "zel/device_descriptor.h"
+#include "zel/manufacturer_name.h"
 
 namespace ostrel {
 namespace {
@@ -16,8 +21,13 @@ using DownLoad2Fn = int (*)(int reserved, int address, const unsigned char* imag
 using EepromEraseFn = int (*)();
 using SetManufacturerFn = int (*)(unsigned char* image, int reserved, const char* name);
 using GetManufacturerFn = void (*)(char* name, unsigned char* nameLength);
+using GetiManufacturerFn = int (*)(char* text, int size, int* count);
+using FlashReadFn = int (*)(int address, unsigned char* buffer, int length);
 using ResetIcFn = int (*)();
 using SetDeviceHandleFn = int (*)(void* device);
+
+// The name buffer pfn_GetManufacturer fills, and so the size the name read is given.
+constexpr int kManufacturerNameBytes = 256;
 
 struct TandrelExports {
   // Binds a camera of its own choice: only for the boot-ROM path.
@@ -27,9 +37,13 @@ struct TandrelExports {
   VendorFunction<DownLoad2Fn> downLoad2{"pfn_EEPROM_DownLoad2"};
   VendorFunction<EepromEraseFn> eepromErase{"pfn_UVC_EEPROMErase"};
   VendorFunction<SetManufacturerFn> setManufacturer{"pfn_UVC_SetManufactureStringToFW"};
+  // Looked up as the download exports are, but the name is read through the call it makes,
+  // whose result tells a failed read from a camera without a name.
   VendorFunction<GetManufacturerFn> getManufacturer{"pfn_GetManufacturer"};
   VendorFunction<ResetIcFn> resetIc{"pfn_UVC_ResetIC"};
   VendorFunction<SetDeviceHandleFn> setDeviceHandle{"ZelSetDeviceHandle"};
+  VendorFunction<GetiManufacturerFn> getiManufacturer{"ZelGetiManufacturer"};
+  VendorFunction<FlashReadFn> flashRead{"ZelFlashRead"};
 };
 
 // The library beside the program with its exports, looked up in this order.
@@ -37,7 +51,8 @@ std::unique_ptr<LoadedLibrary> BindTandrel(Platform& platform, TandrelExports& t
   return LoadVendorLibrary(platform, u"Tandrel.dll",
                            {&tandrel.initialize, &tandrel.unInitialize, &tandrel.downLoad2,
                             &tandrel.eepromErase, &tandrel.setManufacturer,
-                            &tandrel.getManufacturer, &tandrel.resetIc, &tandrel.setDeviceHandle});
+                            &tandrel.getManufacturer, &tandrel.resetIc, &tandrel.setDeviceHandle,
+                            &tandrel.getiManufacturer, &tandrel.flashRead});
 }
 
 // Binds the camera to write; true when the library reports it bound. The camera that detection
@@ -53,6 +68,35 @@ bool ConnectCamera(CVarnelCameraDlg& record, const TandrelExports& tandrel,
   if (index >= kDevicePathCount || !g_szDevicePaths) return false;
   handle = record.platform().OpenDeviceHandle(g_szDevicePaths[index]);
   return handle != nullptr && tandrel.setDeviceHandle(handle.get()) == 0;
+}
+
+// The camera's manufacturer name as the update carries it. It lives in the flash the erase
+// clears, so it is kept in the bin folder before the erase: a camera whose update was
+// interrupted after the erase has no device descriptor left, nor the name, and gets the name
+// back from there. false when the camera did not answer: nothing may be erased then.
+bool TakeManufacturerName(CVarnelCameraDlg& record, const TandrelExports& tandrel,
+                          char (&name)[kManufacturerNameBytes]) {
+  const std::u16string backup = record.ProgramPath({u"bin", u"Manufacturer.bin"});
+  uint8_t descriptor[zel::kDeviceDescriptorBytes] = {};
+  if (tandrel.flashRead(static_cast<int>(zel::kDeviceDescriptorAddress), descriptor,
+                        static_cast<int>(sizeof descriptor)) != 0) {
+    return false;
+  }
+  if (!zel::DeviceDescriptorRelease(descriptor)) {
+    if (const auto file = record.platform().OpenFileForReading(backup)) {
+      name[file->Read(reinterpret_cast<uint8_t*>(name), kManufacturerNameBytes - 1)] = '\0';
+      record.WriteLog(u"Restore the manufacturer [%s]\r\n", {text::Cp1252ToUtf16(name)});
+      return true;
+    }
+  }
+  int count = 0;
+  if (!zel::ManufacturerNameAnswered(tandrel.getiManufacturer(name, kManufacturerNameBytes, &count))) {
+    return false;
+  }
+  if (zel::DeviceDescriptorRelease(descriptor)) {
+    record.platform().WriteWholeFile(backup, std::string(name, strnlen(name, kManufacturerNameBytes)));
+  }
+  return true;
 }
 
 void Fail(CVarnelCameraDlg& record) {
@@ -84,9 +128,12 @@ uint32_t RunZelUpdate(CVarnelCameraDlg& record) {
   record.m_nProgress = 20;
   record.m_nState = kStateEngineWorking;
 
-  char name[256] = {};
-  unsigned char nameLength = 0;
-  tandrel.getManufacturer(name, &nameLength);
+  char name[kManufacturerNameBytes] = {};
+  if (!TakeManufacturerName(record, tandrel, name)) {
+    record.WriteLog(u"Get Manufacturer Fail!\r\n");
+    Fail(record);
+    return 0;
+  }
   tandrel.eepromErase();
   record.m_nProgress = 40;
 

@@ -40,7 +40,16 @@ void NoName(char* name, unsigned char* length) {
   name[0] = '\0';
   *length = 1;
 }
+int NoNameRead(char* text, int, int* count) {
+  text[0] = '\0';
+  *count = 1;
+  return 0;
+}
 int KeepImage(unsigned char*, int, const char*) { return 0; }
+int ReadErased(int, unsigned char* buffer, int length) {
+  std::fill_n(buffer, length, 0xFF);
+  return 0;
+}
 int BindDevice(void*) { return 0; }
 int HeldDownload(int, int, const unsigned char*, int) {
   std::unique_lock<std::mutex> lock(g_gate->mutex);
@@ -218,6 +227,8 @@ TEST_P(WindowedRunTest, ShowsEachStateAndRefusesCloseWhileUpdating) {
       {"pfn_GetManufacturer", reinterpret_cast<void*>(&NoName)},
       {"pfn_UVC_ResetIC", reinterpret_cast<void*>(&Succeed)},
       {"ZelSetDeviceHandle", reinterpret_cast<void*>(&BindDevice)},
+      {"ZelGetiManufacturer", reinterpret_cast<void*>(&NoNameRead)},
+      {"ZelFlashRead", reinterpret_cast<void*>(&ReadErased)},
   };
   window.onSleep = [&] {
     if (run.downloads) PaceSleeps();
