@@ -26,6 +26,7 @@ struct TraceCounts {
   size_t knownLengths = 0;  // size probes the platform answered from a length it had learned
   size_t refused = 0;       // requests the platform refused from the descriptors, never sent
   size_t afterLeaving = 0;  // requests to a camera that had left the bus, never sent
+  size_t wholeControl = 0;  // shorter reads the platform made as reads of the whole control
 };
 
 // The platform's trace must be the simulated one, except that these simulated lines may be
@@ -37,5 +38,11 @@ struct TraceCounts {
 // bytes than the control may be a read of the whole control that begins with the same bytes.
 TraceCounts CompareTraces(const char* platform, const std::vector<std::string>& simulated,
                           const std::vector<std::string>& other);
+
+// How many of the first `count` requests of the simulated trace such a driver sends to the
+// camera (the rules above before the camera has left). A camera that leaves the bus after
+// `count` requests in the simulated world is given this count on the platform, so that it
+// leaves after the same request of the library.
+size_t RequestsReachingCamera(const std::vector<std::string>& simulated, size_t count);
 
 }  // namespace platform_test
