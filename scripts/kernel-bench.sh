@@ -9,7 +9,9 @@
 # (tests/platform/kernel/scenarios.sh) are prepared here, run in the guest, and checked here:
 # a table of each one's result, USB control transfers and kernel-log verdict.
 #
-# usage: kernel-bench.sh [--build DIR] [--work DIR] [--keep-going] [SCENARIO...]
+# usage: kernel-bench.sh [--all] [--build DIR] [--work DIR] [SCENARIO...]
+#   --all         the library scenarios in full; without it (as CI runs the bench) the two
+#                 that write a whole image through the library are left out
 #   --build DIR   the native build whose binaries are tested (default build/native)
 #   --work DIR    the work folder, shared with the guest (default build/kernel-bench/work)
 #   SCENARIO      run only these (names as in the table); default all
@@ -20,8 +22,10 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=$here/build/native
 work=$here/build/kernel-bench/work
 selected=()
+bench_all=no
 while [ $# -gt 0 ]; do
   case $1 in
+    --all) bench_all=yes; shift ;;
     --build) build=$(cd "$2" && pwd); shift 2 ;;
     --work) work=$2; shift 2 ;;
     -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;

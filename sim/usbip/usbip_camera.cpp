@@ -7,8 +7,11 @@
 //
 // The status file is rewritten whenever a camera's state changes, one line per camera:
 //   <section> port <n> <attached|bound|unplugged|failed> node <node or -> release <bcd>
-//   enumerations <count> transfers <control transfers> len <of them GET_LEN> stalls <count>
-// (stalls: the requests the camera's RequestError keys stalled).
+//   enumerations <count> transfers <control transfers> requests <of them to the video-control
+//   interface> len <of those GET_LEN> stalls <count>
+// Requests are what user space causes: its extension-unit queries and what uvcvideo sends for
+// them (its first GET_LEN and GET_INFO of a control, the error-code reads after a stall); the
+// kernel's enumeration sends none. Stalls: the requests the camera's RequestError keys stalled.
 //
 // usage: usbip_camera <world.ini> <status file>
 #include <signal.h>
@@ -50,6 +53,7 @@ struct Slot {
   std::atomic<uint16_t> release{0};
   std::atomic<int> enumerations{0};
   std::atomic<uint64_t> transfers{0};
+  std::atomic<uint64_t> requests{0};
   std::atomic<uint64_t> lengthQueries{0};
   std::atomic<uint64_t> stalls{0};
 };
@@ -107,8 +111,10 @@ AfterRequest Serve(int fd, Slot& slot) {
     ControlReply reply{-EPIPE, {}, AfterRequest::kContinue};
     if (command.endpoint == 0) {
       ++slot.transfers;
-      if ((command.setup.requestType & 0x60) == 0x20 && command.setup.request == kClassGetLen) {
-        ++slot.lengthQueries;
+      const bool classRequest = (command.setup.requestType & 0x60) == 0x20;
+      if (classRequest && (command.setup.index & 0xFF) == kVideoControlInterface) {
+        ++slot.requests;
+        if (command.setup.request == kClassGetLen) ++slot.lengthQueries;
       }
       reply = endpoint.Control(command.setup, command.data);
       slot.stalls = slot.faults.stalled;
@@ -226,7 +232,8 @@ int Main(int argc, char** argv) {
       status += slot->section + " port " + std::to_string(slot->port) + " " + StateName(state) +
                 " node " + (node.empty() ? "-" : node) + " release " + release + " enumerations " +
                 std::to_string(slot->enumerations.load()) + " transfers " +
-                std::to_string(slot->transfers.load()) + " len " +
+                std::to_string(slot->transfers.load()) + " requests " +
+                std::to_string(slot->requests.load()) + " len " +
                 std::to_string(slot->lengthQueries.load()) + " stalls " +
                 std::to_string(slot->stalls.load()) + "\n";
     }

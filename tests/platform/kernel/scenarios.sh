@@ -33,7 +33,6 @@ program() {
   "$image_maker" zel "$version" "$folder/bin/zel.bin" >/dev/null
   if [ "$1" = program ]; then
     "$flash_files" updated "$folder/bin/zel.bin" "$manufacturer" "$dir/expected.flash"
-    "$flash_files" updated "$folder/bin/zel.bin" "" "$dir/expected-unnamed.flash"
   fi
   guest "cp /bench/bin/ostrel /bench/bin/libtandrel.so $1/"
 }
@@ -78,10 +77,11 @@ expect_log() {
 # status_of <step> <before|after> <section> <field number>: a field of the camera's status line.
 status_of() { awk -v s="$3" -v f="$4" '$1 == s { print $f }' "$dir/$1.$2" 2>/dev/null; }
 same() { cmp -s "$dir/$1" "$dir/$2" || fail "$1 differs from $2"; }
-# transfers <step> <section> [field]: control transfers the camera answered during the step
-# (field 14: of them GET_LEN; 16: stalled by RequestError keys).
+# transfers <step> <section> [field]: the camera's video-control requests during the step,
+# what the library's queries cost on the bus (field 16: of them GET_LEN; 18: stalled by
+# RequestError keys; 12: every control transfer, the kernel's enumeration included).
 transfers() {
-  local field=${3:-12} before after
+  local field=${3:-14} before after
   before=$(status_of "$1" before "$2" "$field")
   after=$(status_of "$1" after "$2" "$field")
   echo $(( ${after:-0} - ${before:-0} ))
@@ -132,11 +132,16 @@ check_enumeration() {
   [ "$(grep -c 'Found UVC 1.00 device' "$dir/dmesg.txt")" = 2 ] || fail "uvcvideo did not find both cameras"
   [ "$(wc -l <"$dir/nodes.txt")" = 4 ] || fail "nodes: $(paste -sd' ' "$dir/nodes.txt")"
   grep -q "^Camera2 port 1 unplugged\|^Camera2 port 1 bound" "$dir/cameras-final.txt" || fail "Camera2 never bound"
+  printf '  binding both: %s control transfers\n' "$(awk '{ n += $12 } END { print n + 0 }' "$dir/cameras-final.txt")"
 }
 
 # The shared library scenarios through the real library and uvcvideo, against the simulated
-# library (tests/platform/kernel/library_scenarios_test.cpp).
+# library (tests/platform/kernel/library_scenarios_test.cpp). The sample leaves out the two
+# that write a whole image (a minute together; update-right-camera and unplug-and-restore
+# write whole images on the real driver too); --all runs them.
+readonly library_scenarios_by_hand='firmware download 0105 to 0107;unplugged during a download'
 prepare_library_scenarios() {
+  [ "${bench_all:-no}" = yes ] || guest "export KERNEL_BENCH_SKIP='$library_scenarios_by_hand'"
   guest 'export KERNEL_BENCH_TANDREL=/bench/bin/libtandrel.so' \
         'export KERNEL_BENCH_SIM_TANDREL=/bench/bin/sim/libtandrel.so' \
         'export KERNEL_BENCH_CAMERA_SERVER=/bench/bin/usbip_camera' \
@@ -146,9 +151,10 @@ prepare_library_scenarios() {
 check_library_scenarios() {
   expect_code scenarios 0
   grep -v '^\[\|^Note: Google\|^Running main' "$dir/scenarios.out" | sed 's/^/  /'
-  grep -q '^trace comparison on the real driver: .* 0 differences;' "$dir/scenarios.out" ||
+  grep '^trace comparison on the real driver\|^  by rule' "$dir/scenarios.out" >>"$work/measurements.txt"
+  grep -q '^trace comparison on the real driver: .* 0 differences$' "$dir/scenarios.out" ||
     fail "the traces or results differ"
-  scenario_transfers=$(cat "$dir"/runs/*/v4l2/cameras.txt 2>/dev/null | awk '{ n += $12 } END { print n + 0 }')
+  scenario_transfers=$(cat "$dir"/runs/*/v4l2/cameras.txt 2>/dev/null | awk '{ n += $14 } END { print n + 0 }')
 }
 
 # A webcam, a ZEL camera that pid.ini does not name and the due one: only the due one is
@@ -178,17 +184,18 @@ check_update_right_camera() {
   expect_log again "**FW version is the same, skip update!"
   expect_out list '"release":"0x0107"'
   scenario_transfers=$(transfers update Camera3)
-  printf 'full update on the real driver: %s control transfers, %s of them GET_LEN, %s s\n' \
-    "$scenario_transfers" "$(transfers update Camera3 14)" "$(seconds_of update)" >>"$work/measurements.txt"
+  printf 'full update on the real driver: %s control requests, %s of them GET_LEN, %s s\n' \
+    "$scenario_transfers" "$(transfers update Camera3 16)" "$(seconds_of update)" >>"$work/measurements.txt"
 }
 
 # The camera leaves the bus while the image is written (ENODEV from then on); back on the bus,
-# the next run writes it completely (without the name, which went with the erase).
+# the next run writes it completely, with the manufacturer name the first run kept before the
+# erase. A silent run logs no outcome line: its exit code tells.
 prepare_unplug_and_restore() {
   world_camera 1 zel 0408 2040
   zel_flash 1 0105
   cp "$dir/world.ini" "$dir/world-restored.ini"
-  printf 'UnplugAfter=12000\n' >>"$dir/world.ini"
+  printf 'UnplugAfter=3000\n' >>"$dir/world.ini"
   program program
   guest cameras_start
   ostrel_step cut program
@@ -198,13 +205,13 @@ prepare_unplug_and_restore() {
 }
 check_unplug_and_restore() {
   expect_code cut 5
-  expect_log cut "**Update fail!"
+  expect_log cut "Start update!"
   [ "$(status_of cut after Camera1 4)" = unplugged ] || fail "the camera did not leave the bus"
   ! grep -qx video0 "$dir/cut-dev.txt" || fail "/dev/video0 stayed after the unplug"
   grep -q 'USB disconnect' "$dir/dmesg.txt" || fail "the kernel saw no disconnect"
   expect_code restore 0
-  expect_log restore "**Update Success!"
-  same camera1.flash expected-unnamed.flash
+  expect_log restore "Restore the manufacturer [$manufacturer]"
+  same camera1.flash expected.flash
   scenario_transfers=$(( $(transfers cut Camera1) + $(transfers restore Camera1) ))
 }
 
@@ -273,14 +280,14 @@ check_request_errors() {
     scenario_transfers=$(( scenario_transfers + $(transfers "result-$camera-$selector" "Camera$camera") ))
   done
   local busy_stalls
-  busy_stalls=$(transfers busy Camera3 16)
+  busy_stalls=$(transfers busy Camera3 18)
   printf '  busy for 3 requests, then ready: exit %s, %s stalls, %s s: %s\n' "$(code_of busy)" \
     "$busy_stalls" "$(seconds_of busy)" "$(cat "$dir/busy.out")"
   expect_code busy 0
   expect_out busy '"value":"0x0A020801"'
   [ "$busy_stalls" = 3 ] || fail "busy: $busy_stalls stalls, expected 3"
   local forever
-  forever=$(transfers result-2-1 Camera2 16)
+  forever=$(transfers result-2-1 Camera2 18)
   printf '  busy for ever: %s stalls, %s s\n' "$forever" "$(seconds_of result-2-1)"
   [ "$forever" = 11 ] || fail "busy for ever: $forever stalls, expected 11 (a request and ten repeats)"
   printf 'busy camera on the real driver: %s stalls (busy for ever, %s s); busy three times: %s\n' \
@@ -309,12 +316,12 @@ readonly tandrel_commands=(
   "list:0:list --json" "info:0:info --json" "get-all:0:get --all --json"
   "set:0:set pan-tilt 100 0x200" "get:0:get pan-tilt --json" "reg:0:reg read 0x06000000 --json"
   "flash:0:flash read 0 0x100 -o flash.bin" "xu-set:0:xu set 0 6 0901" "xu-get:0:xu get 0 6 3 --json"
-  "dry-run:0:update zel.bin --dry-run --json" "events:6:events")
+  "dry-run:0:update zel.bin --dry-run --json" "events:3:events")
 prepare_tandrel_commands() {
   world_camera 1 zel 0408 2040
   zel_flash 1 0105
   "$image_maker" zel 0107 "$dir/zel.bin" >/dev/null
-  local entry
+  local entry name arguments
   guest cameras_start
   for entry in "${tandrel_commands[@]}"; do
     IFS=: read -r name _ arguments <<<"$entry"
@@ -336,5 +343,6 @@ check_tandrel_commands() {
   expect_out reg '"value":"0x0A020801"'
   expect_out xu-get '"data":"0901'
   expect_out dry-run '"dry_run":true'
+  grep -Fq 'Linux cameras do not deliver it' "$dir/events.err" || fail "events: $(cat "$dir/events.err")"
   cmp -s "$dir/flash.bin" <(head -c 256 "$dir/camera1.before") || fail "flash read is not the flash"
 }
