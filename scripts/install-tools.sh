@@ -9,8 +9,7 @@ set -euo pipefail
 demo=(cmake ninja-build g++ libgtest-dev)
 all=("${demo[@]}" file libgtest-dev googletest libbenchmark-dev g++-mingw-w64-i686-posix
      g++-mingw-w64-x86-64-posix wine64 unzip xvfb imagemagick libgtk-3-dev xdotool pkg-config
-     dpkg-dev clang libclang-rt-14-dev qemu-user crossbuild-essential-i386
-     doxygen mandoc groff-base lintian wine32:i386)
+     dpkg-dev clang libclang-rt-14-dev doxygen mandoc groff-base lintian wine32:i386)
 
 case "${1:-}" in
   demo) wanted=("${demo[@]}") ;;
