@@ -25,6 +25,6 @@ else()
                " ended with ${emulator_exit_code}: ${emulator_output}")
 endif()
 set(OSTREL_PROGRAMS_RUN OFF)
-set(OSTREL_PROGRAMS_NOT_RUN
-    "this machine cannot run ${emulator_bits}-bit Windows programs (${emulator_why}): tests not run")
+string(CONCAT OSTREL_PROGRAMS_NOT_RUN "this machine cannot run ${emulator_bits}-bit Windows "
+              "programs (${emulator_why}): tests not run")
 message(WARNING "${OSTREL_PROGRAMS_NOT_RUN}")
