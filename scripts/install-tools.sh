@@ -9,7 +9,8 @@ set -euo pipefail
 demo=(cmake ninja-build g++ libgtest-dev)
 all=("${demo[@]}" file libgtest-dev googletest libbenchmark-dev g++-mingw-w64-i686-posix
      g++-mingw-w64-x86-64-posix wine64 unzip xvfb imagemagick libgtk-3-dev xdotool pkg-config
-     dpkg-dev clang libclang-rt-14-dev doxygen mandoc groff-base lintian wine32:i386)
+     dpkg-dev clang libclang-rt-14-dev doxygen mandoc groff-base lintian wine32:i386
+     qemu-system-x86 busybox-static)
 
 case "${1:-}" in
   demo) wanted=("${demo[@]}") ;;

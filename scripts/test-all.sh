@@ -53,6 +53,9 @@ for preset in native native-asan native-tsan; do
   ctest --preset "$preset" -j"$jobs"
 done
 
+step "kernel bench: the shipped Linux binaries on Debian's uvcvideo in a virtual machine"
+./scripts/kernel-bench.sh --build build/native
+
 step "fault sweep: a sample (scripts/fault-sweep.sh without --sample sweeps in full)"
 ./scripts/fault-sweep.sh --sample 12 -j "$jobs"
 

@@ -138,6 +138,7 @@ void ZelCamera::StopRaiser() {
 }
 
 void ZelCamera::PowerOn() {
+  ++powerOns_;
   registers_.PowerOn();
   controls_ = std::make_unique<Controls>(world_, config_.section, flash_, registers_);
   uint8_t descriptor[zel::kDeviceDescriptorBytes];
@@ -150,6 +151,11 @@ void ZelCamera::PowerOn() {
 std::optional<uint16_t> ZelCamera::Release() const {
   std::lock_guard<std::mutex> hold(mutex_);
   return release_;
+}
+
+uint64_t ZelCamera::PowerOns() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return powerOns_;
 }
 
 uint8_t ZelCamera::BootMode() const {

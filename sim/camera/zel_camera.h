@@ -50,6 +50,9 @@ class ZelCamera {
   // bcdDevice of the USB device descriptor kept in flash at 0x4020, when it is valid; read
   // at power-on and after every chip reset.
   std::optional<uint16_t> Release() const;
+  // How often the camera powered on: 1 after construction, one more for every chip reset. A
+  // camera on a bus leaves it and re-enumerates at each.
+  uint64_t PowerOns() const;
 
   // The auto-update notification: the host enables it with the function the camera calls
   // each time it raises it, and disables it with an empty one. Traced as EVT requests. Once
@@ -91,6 +94,7 @@ class ZelCamera {
   ZelRegisters registers_;
   std::unique_ptr<Controls> controls_;
   std::optional<uint16_t> release_;
+  uint64_t powerOns_ = 0;
 
   std::function<void()> autoUpdateListener_;
   std::thread raiser_;

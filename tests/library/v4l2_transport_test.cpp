@@ -52,12 +52,17 @@ class SysfsTree {
     Node(2, "0", other);
   }
   std::string Root() const { return root_.string(); }
+  // The camera of video0 and video1 comes back on its port as a new device.
+  void Reenumerate() {
+    WriteFile(root_ / "devices/pci0000:00/usb1/1-2", "devnum", std::to_string(++devnum_) + "\n");
+  }
 
  private:
   void Camera(const stdfs::path& device, const std::string& product, const std::string& units) {
     WriteFile(device, "idVendor", "0408\n");
     WriteFile(device, "idProduct", product + "\n");
     WriteFile(device, "bConfigurationValue", "1\n");
+    WriteFile(device, "devnum", "5\n");
     WriteFile(device, "descriptors",
               kDeviceDescriptor + Configuration(1, kAudioControlInterface +
                                                        ExtensionUnit(9, kExtensionUnitSets[0]) +
@@ -74,6 +79,7 @@ class SysfsTree {
   }
   ScratchDir dir_;
   stdfs::path root_;
+  int devnum_ = 5;
 };
 
 struct RecordedQuery {
@@ -107,6 +113,10 @@ class ScriptedDevice : public DeviceCalls {
     queries.push_back({query->unit, query->selector, query->query, query->size,
                        std::vector<uint8_t>(query->data, query->data + query->size)});
     if (Fail(ioctlError)) return -1;
+    if (query->query != UVC_GET_LEN && busyAnswers > 0) {
+      --busyAnswers;
+      return Fail(EBUSY) ? -1 : 0;
+    }
     if (query->query == UVC_GET_LEN) {
       std::memcpy(query->data, &controlLength, sizeof controlLength);
     } else if (query->query == UVC_GET_CUR) {
@@ -129,15 +139,18 @@ class ScriptedDevice : public DeviceCalls {
     info->st_rdev = makedev(81, std::stoi(name.substr(10)));
     return 0;
   }
+  void Sleep(uint32_t milliseconds) override { sleeps.push_back(milliseconds); }
 
   int openError = 0;
   int ioctlError = 0;
+  int busyAnswers = 0;          // reads and writes answered EBUSY before the camera is ready
   uint16_t controlLength = 4;   // what UVC_GET_LEN answers
   std::vector<uint8_t> reply;  // what UVC_GET_CUR answers
   std::string openedPath;
   int openFlags = 0;
   std::vector<RecordedQuery> queries;
   std::vector<int> closed;
+  std::vector<uint32_t> sleeps;
 
  private:
   static bool Fail(int error) {
@@ -317,8 +330,8 @@ TEST_F(V4l2TransportTest, DataTravelsAsTheWholeControl) {
               c.status);
     EXPECT_EQ(bytesReturned, c.status == 0 ? data.size() : 0u);
     EXPECT_EQ(data, c.after);
-    // The control's length is asked once per opened control, unless a probe just told it.
-    const size_t lengthQueries = c.probedFirst ? 0 : 1;
+    // The control's length is asked once while the camera stays enumerated.
+    const size_t lengthQueries = &c == &cases[0] ? 1 : 0;
     ASSERT_EQ(device_.queries.size(), lengthQueries + (c.sent.empty() ? 0 : 1));
     if (lengthQueries == 1) {
       EXPECT_EQ(device_.queries[0].query, UVC_GET_LEN);
@@ -331,6 +344,77 @@ TEST_F(V4l2TransportTest, DataTravelsAsTheWholeControl) {
     EXPECT_EQ(query.size, 4u);
     EXPECT_EQ(query.data, c.sent);
   }
+}
+
+size_t LengthQueries(const std::vector<RecordedQuery>& queries) {
+  return static_cast<size_t>(std::count_if(queries.begin(), queries.end(), [](const RecordedQuery& q) {
+    return q.query == UVC_GET_LEN;
+  }));
+}
+
+// A size probe asks the camera only the first time for each control: the length it gave holds
+// for every node of the device, across opens, until the device is enumerated anew. A device
+// that answered ENODEV has left: nothing is asked of it until it is enumerated anew.
+TEST_F(V4l2TransportTest, SizeProbesAskTheCameraOncePerControlWhileItStaysEnumerated) {
+  const NodeProperty probe5 = Request(kExtensionUnitSets[0], 0x05, kPropertyGetOnNode);
+  const NodeProperty probe6 = Request(kExtensionUnitSets[0], 0x06, kPropertyGetOnNode);
+  uint32_t bytesReturned = 0;
+  const auto probe = [&](const char* node, const NodeProperty& property) {
+    bytesReturned = 0;
+    EXPECT_EQ(Open(node)->Property(property, nullptr, 0, bytesReturned), 0x800700EAu);
+    EXPECT_EQ(bytesReturned, 4u);
+    return LengthQueries(device_.queries);
+  };
+  EXPECT_EQ(probe("/dev/video0", probe5), 1u);
+  EXPECT_EQ(probe("/dev/video0", probe5), 1u);
+  EXPECT_EQ(probe("/dev/video1", probe5), 1u);  // another node of the same device
+  EXPECT_EQ(probe("/dev/video1", probe6), 2u);  // another control
+  uint8_t data[4] = {};
+  EXPECT_EQ(Open("/dev/video0")->Property(probe5, data, sizeof data, bytesReturned), 0u);
+  EXPECT_EQ(LengthQueries(device_.queries), 2u);
+  tree_.Reenumerate();
+  EXPECT_EQ(probe("/dev/video0", probe5), 3u);
+  EXPECT_EQ(probe("/dev/video0", probe5), 3u);
+  device_.ioctlError = ENODEV;
+  EXPECT_EQ(Open("/dev/video0")->Property(probe5, data, sizeof data, bytesReturned), 0x8007048Fu);
+  device_.ioctlError = 0;
+  const size_t sent = device_.queries.size();
+  EXPECT_EQ(Open("/dev/video1")->Property(probe6, nullptr, 0, bytesReturned), 0x8007048Fu);
+  EXPECT_EQ(device_.queries.size(), sent);
+  tree_.Reenumerate();
+  EXPECT_EQ(probe("/dev/video0", probe5), 4u);
+}
+
+// A read or write the camera is not ready for (EBUSY) is repeated every 100 ms, ten times at
+// most; a size probe is left to the core's own repeats.
+TEST_F(V4l2TransportTest, RequestsTheCameraIsNotReadyForAreRepeatedTenTimes) {
+  const struct {
+    int busy;
+    uint32_t status;
+    size_t requests;
+  } cases[] = {{0, 0, 1}, {3, 0, 4}, {10, 0, 11}, {11, 0x80070015, 11}, {50, 0x80070015, 11}};
+  const NodeProperty get = Request(kExtensionUnitSets[0], 0x02, kPropertyGetOnNode);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.busy);
+    const auto control = Open("/dev/video0");
+    uint32_t bytesReturned = 0;
+    control->Property(get, nullptr, 0, bytesReturned);
+    device_.queries.clear();
+    device_.sleeps.clear();
+    device_.busyAnswers = c.busy;
+    uint8_t data[4] = {};
+    EXPECT_EQ(control->Property(get, data, sizeof data, bytesReturned), c.status);
+    EXPECT_EQ(device_.queries.size(), c.requests);
+    EXPECT_EQ(device_.sleeps, std::vector<uint32_t>(c.requests - 1, 100));
+  }
+  device_.busyAnswers = 0;
+  device_.ioctlError = EBUSY;
+  device_.sleeps.clear();
+  uint32_t bytesReturned = 0;
+  EXPECT_EQ(Open("/dev/video0")->Property(Request(kExtensionUnitSets[0], 0x08, kPropertyGetOnNode),
+                                         nullptr, 0, bytesReturned),
+            0x80070015u);
+  EXPECT_TRUE(device_.sleeps.empty());
 }
 
 TEST_F(V4l2TransportTest, PropertySetTheCameraLacksIsNotFound) {
@@ -353,13 +437,14 @@ TEST_F(V4l2TransportTest, DriverErrorsBecomeStatusWords) {
   } cases[] = {
       {EINVAL, 0x80070057}, {ENOBUFS, 0x80070057}, {ENOENT, 0x80070490},
       {ENODEV, 0x8007048F}, {ENXIO, 0x8007048F},   {EAGAIN, 0x80070015},
-      {EBUSY, 0x80070015},  // uvcvideo's "not ready": retried by the core
+      {EBUSY, 0x80070015},  // uvcvideo's "not ready"
       {ENOTTY, 0x80070032},  // no UVC node: not supported, never retried
       {EACCES, 0x80070005}, {EPERM, 0x80070005},   {EIO, 0x8007001F},
   };
-  const auto control = Open("/dev/video0");
   const NodeProperty get = Request(kExtensionUnitSets[0], 0x03, kPropertyGetOnNode);
   for (const auto& c : cases) {
+    tree_.Reenumerate();  // ENODEV leaves a device that has left
+    const auto control = Open("/dev/video0");
     device_.ioctlError = c.error;
     uint8_t data[4] = {};
     uint32_t bytesReturned = 9;

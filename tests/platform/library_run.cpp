@@ -1,8 +1,7 @@
 #include "library_run.h"
 
-#include <fstream>
-
 #include "registration.h"
+#include "run_folder.h"
 
 namespace platform_test {
 namespace {
@@ -11,18 +10,6 @@ namespace fs = std::filesystem;
 
 // Build outputs, as this build names them (through Wine's Z: drive).
 fs::path BuildFile(const char* path) { return fs::path(path).make_preferred(); }
-
-std::string WriteBytes(const fs::path& file, const char* bytes, size_t size) {
-  std::ofstream out(file, std::ios::binary);
-  out.write(bytes, static_cast<std::streamsize>(size));
-  return out ? std::string() : "cannot write " + file.string();
-}
-
-std::string CopyInto(const fs::path& file, const fs::path& folder) {
-  std::error_code error;
-  fs::copy_file(file, folder / file.filename(), fs::copy_options::overwrite_existing, error);
-  return error ? "cannot copy " + file.string() + ": " + error.message() : std::string();
-}
 
 }  // namespace
 
@@ -40,17 +27,7 @@ LibraryRun::~LibraryRun() {
 }
 
 std::string LibraryRun::Prepare(Transport transport, const World& world) {
-  std::error_code error;
-  fs::remove_all(folder_, error);
-  fs::create_directories(folder_, error);
-  if (error) return "cannot make " + folder_.string() + ": " + error.message();
-  std::string failed =
-      WriteBytes(folder_ / "simcam.ini", world.iniText.data(), world.iniText.size());
-  if (failed.empty() && !world.zelFlash.empty()) {
-    failed = WriteBytes(folder_ / "camera2.flash",
-                        reinterpret_cast<const char*>(world.zelFlash.data()),
-                        world.zelFlash.size());
-  }
+  std::string failed = WriteWorld(folder_, world);
   if (!failed.empty()) return failed;
   if (transport == Transport::kSimulated) return CopyInto(BuildFile(PLATFORM_TEST_SIM_TANDREL), folder_);
 
@@ -106,23 +83,6 @@ bool LibraryRun::CameraServerIdle() const {
   const auto canUnload = reinterpret_cast<CanUnload>(
       reinterpret_cast<void*>(GetProcAddress(server, "DllCanUnloadNow")));
   return canUnload != nullptr && canUnload() == S_OK;
-}
-
-void LibraryRun::Record(const std::string& line) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  results_.push_back(line);
-}
-
-std::vector<std::string> LibraryRun::Results() const {
-  std::lock_guard<std::mutex> hold(mutex_);
-  return results_;
-}
-
-std::vector<std::string> LibraryRun::Trace() const {
-  std::vector<std::string> lines;
-  std::ifstream in(folder_ / "trace.log", std::ios::binary);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 }  // namespace platform_test

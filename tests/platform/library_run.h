@@ -1,11 +1,16 @@
 // One run of a scenario on one transport, in a folder of its own: the world (simcam.ini, the
-// ZEL camera's flash, the trace), a fresh copy of a Tandrel.dll loaded with LoadLibraryW and
-// its exports looked up by name. On the kernel-streaming side the folder also holds the test
-// camera's COM server, registered in the prefix for the run.
+// ZEL camera's flash, the trace), a fresh copy of the library loaded by its full path and its
+// exports looked up by name. On the kernel-streaming side the folder also holds the test
+// camera's COM server, registered in the prefix for the run; on the V4L2 side the world's
+// cameras are on the running kernel's bus (usbip_camera) for as long as the run lasts.
 #pragma once
 
+#ifdef _WIN32
 #include <dshow.h>
 #include <windows.h>
+#else
+#include <sys/types.h>
+#endif
 
 #include <cstdint>
 #include <filesystem>
@@ -14,7 +19,9 @@
 #include <vector>
 
 #include "tandrel.h"
+#ifdef _WIN32
 #include "win32/com_ptr.h"
+#endif
 
 namespace platform_test {
 
@@ -43,6 +50,7 @@ struct TandrelExports {
 enum class Transport {
   kSimulated,        // the simulated Tandrel.dll on the simulated camera
   kKernelStreaming,  // the real Tandrel.dll through DirectShow on the Windows test camera
+  kV4l2,             // the real libtandrel.so through uvcvideo on the kernel bench's cameras
 };
 
 // The world of a run: simcam.ini's text, the DevicePath of each camera in order, and the
@@ -65,12 +73,15 @@ class LibraryRun {
   const TandrelExports& Tandrel() const { return exports_; }
 
   // What a host hands ZelSetDeviceHandle for CameraN of the world: its DevicePath text in the
-  // simulated world, the capture filter the system device enumerator binds on Windows.
+  // simulated world, the capture filter the system device enumerator binds on Windows, the
+  // capture node's path on Linux.
   void* CameraHandle(int number);
 
+#ifdef _WIN32
   // Whether the test camera's server could unload now (its DllCanUnloadNow): false while the
   // library or the run holds any of its objects. Kernel-streaming runs only.
   bool CameraServerIdle() const;
+#endif
 
   // One line per call: what was called, its result and its outputs. Any thread may record.
   void Record(const std::string& line);
@@ -85,10 +96,16 @@ class LibraryRun {
   const std::filesystem::path folder_;
   const std::vector<std::string> devicePaths_;
   std::string setupError_;
+  TandrelExports exports_;
+#ifdef _WIN32
   bool comInitialised_ = false;
   HMODULE library_ = nullptr;
-  TandrelExports exports_;
   std::vector<win32::ComPtr<IBaseFilter>> filters_;
+#else
+  void* library_ = nullptr;
+  pid_t cameraServer_ = -1;
+  std::vector<std::string> nodes_;
+#endif
   mutable std::mutex mutex_;
   std::vector<std::string> results_;
 };

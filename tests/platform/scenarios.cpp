@@ -436,7 +436,7 @@ std::vector<Scenario> SharedScenarios() {
       {"camera without extension unit", PlainThenZel("NoExtensionUnit=1\r\n"),
        WithoutExtensionUnit},
       {"auto update through the camera's event",
-       PlainThenZel("AutoUpdateEvents=3\r\nAutoUpdateEventPeriod=15000\r\n"), AutoUpdate},
+       PlainThenZel("AutoUpdateEvents=3\r\nAutoUpdateEventPeriod=15000\r\n"), AutoUpdate, true},
   };
 }
 

@@ -16,6 +16,8 @@ struct Scenario {
   std::string name;
   World world;
   std::function<void(LibraryRun&)> steps;
+  // Needs the camera's auto-update notification, which uvcvideo does not pass to user space.
+  bool cameraEvents = false;
 };
 
 std::vector<Scenario> SharedScenarios();

@@ -8,32 +8,11 @@
 #include <cstdio>
 
 #include "library_run.h"
+#include "line_comparison.h"
 #include "scenarios.h"
 
 namespace platform_test {
 namespace {
-
-struct Counts {
-  size_t lines = 0;
-  size_t differences = 0;
-};
-
-// Compares two line lists; the first few differences are reported.
-Counts Compare(const char* what, const std::vector<std::string>& simulated,
-               const std::vector<std::string>& platform) {
-  Counts counts;
-  counts.lines = std::max(simulated.size(), platform.size());
-  for (size_t i = 0; i < counts.lines; ++i) {
-    const std::string left = i < simulated.size() ? simulated[i] : "(none)";
-    const std::string right = i < platform.size() ? platform[i] : "(none)";
-    if (left == right) continue;
-    if (++counts.differences <= 3) {
-      ADD_FAILURE() << what << " line " << i + 1 << "\n  simulated: " << left
-                    << "\n  kernel streaming: " << right;
-    }
-  }
-  return counts;
-}
 
 struct Outcome {
   std::vector<std::string> results;
@@ -51,16 +30,18 @@ Outcome RunScenario(Transport transport, const Scenario& scenario, const std::st
 
 TEST(TransportParity, EveryScenarioGivesTheSameResultsAndTraceOnBothTransports) {
   const std::vector<Scenario> scenarios = SharedScenarios();
-  Counts results;
-  Counts traces;
+  LineCounts results;
+  LineCounts traces;
   for (size_t i = 0; i < scenarios.size(); ++i) {
     const Scenario& scenario = scenarios[i];
     SCOPED_TRACE(scenario.name);
     const std::string folder = std::to_string(i + 1);
     const Outcome simulated = RunScenario(Transport::kSimulated, scenario, folder);
     const Outcome platform = RunScenario(Transport::kKernelStreaming, scenario, folder);
-    const Counts scenarioResults = Compare("result", simulated.results, platform.results);
-    const Counts scenarioTrace = Compare("trace", simulated.trace, platform.trace);
+    const LineCounts scenarioResults =
+        CompareLines("result", "kernel streaming", simulated.results, platform.results);
+    const LineCounts scenarioTrace =
+        CompareLines("trace", "kernel streaming", simulated.trace, platform.trace);
     results.lines += scenarioResults.lines;
     results.differences += scenarioResults.differences;
     traces.lines += scenarioTrace.lines;

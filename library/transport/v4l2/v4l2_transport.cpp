@@ -82,10 +82,15 @@ struct UsbDevice {
   std::optional<uint8_t> activeConfiguration;
 };
 
+// uvcvideo answers a size query only by asking the camera, although it learned the length when
+// it first met the control; the length a camera gave is kept for as long as the camera stays
+// enumerated, so that a probe costs no transfer. A camera that has left is not asked again.
 class V4l2Control : public DeviceControl {
  public:
   // The units are looked up once: every request of the control names one of them.
-  V4l2Control(DeviceCalls& calls, int fd, const UsbDevice& device) : calls_(calls), fd_(fd) {
+  V4l2Control(DeviceCalls& calls, int fd, const UsbDevice& device,
+              std::shared_ptr<EnumeratedDevice> enumerated)
+      : calls_(calls), fd_(fd), enumerated_(std::move(enumerated)) {
     for (size_t i = 0; i < std::size(kExtensionUnitSets); ++i) {
       units_[i] = FindExtensionUnitId(device.descriptors, kExtensionUnitSets[i],
                                       device.activeConfiguration);
@@ -104,25 +109,18 @@ class V4l2Control : public DeviceControl {
     bytesReturned = 0;
     const std::optional<uint8_t> unit = UnitOf(property.set);
     if (!unit) return StatusFromWin32(kErrorNotFound);
-    const auto control = std::make_pair(*unit, static_cast<uint8_t>(property.id));
-    if (data == nullptr && length == 0) {
-      uint16_t controlLength = 0;
+    if (enumerated_->HasLeft()) return StatusFromWin32(kErrorDeviceNotConnected);
+    const Control control(*unit, static_cast<uint8_t>(property.id));
+    uint16_t controlLength = 0;
+    if (!enumerated_->FindLength(control, controlLength)) {
       const uint32_t status = Query(control, UVC_GET_LEN, reinterpret_cast<uint8_t*>(&controlLength),
                                     sizeof controlLength);
       if (status != 0) return status;
-      lengths_[control] = controlLength;
+      enumerated_->LearnLength(control, controlLength);
+    }
+    if (data == nullptr && length == 0) {
       bytesReturned = controlLength;
       return StatusFromWin32(kErrorMoreData);  // as a probe without buffer answers on Windows
-    }
-    const auto known = lengths_.find(control);
-    uint16_t controlLength = 0;
-    if (known != lengths_.end()) {
-      controlLength = known->second;
-    } else {
-      const uint32_t status = Query(control, UVC_GET_LEN, reinterpret_cast<uint8_t*>(&controlLength),
-                                    sizeof controlLength);
-      if (status != 0) return status;
-      lengths_[control] = controlLength;
     }
     // uvcvideo takes exactly the control's length: a shorter request travels as the whole
     // control, a set with the rest zero, a get answered from its first bytes.
@@ -130,11 +128,11 @@ class V4l2Control : public DeviceControl {
     const uint8_t request = property.flags == kPropertySetOnNode ? UVC_SET_CUR : UVC_GET_CUR;
     uint32_t status = 0;
     if (length == controlLength) {
-      status = Query(control, request, data, controlLength);
+      status = Request(control, request, data, controlLength);
     } else {
       std::vector<uint8_t> whole(controlLength, 0);
       if (request == UVC_SET_CUR) std::copy_n(data, length, whole.begin());
-      status = Query(control, request, whole.data(), controlLength);
+      status = Request(control, request, whole.data(), controlLength);
       if (status == 0 && request == UVC_GET_CUR) std::copy_n(whole.begin(), length, data);
     }
     if (status == 0) bytesReturned = length;
@@ -148,13 +146,27 @@ class V4l2Control : public DeviceControl {
   }
 
  private:
-  using Control = std::pair<uint8_t, uint8_t>;  // unit id, selector
+  using Control = EnumeratedDevice::Control;
+  // A camera that is not ready is waited for as a size probe would have waited: the probe
+  // that no longer reaches it cannot.
+  static constexpr int kNotReadyRepeats = 10;
+  static constexpr uint32_t kNotReadyPauseMs = 100;
 
   std::optional<uint8_t> UnitOf(const Guid& set) const {
     for (size_t i = 0; i < std::size(kExtensionUnitSets); ++i) {
       if (std::memcmp(&set, &kExtensionUnitSets[i], sizeof set) == 0) return units_[i];
     }
     return std::nullopt;
+  }
+
+  uint32_t Request(Control control, uint8_t request, uint8_t* data, uint16_t size) {
+    uint32_t status = Query(control, request, data, size);
+    for (int repeat = 0; repeat < kNotReadyRepeats && status == StatusFromWin32(kErrorNotReady);
+         ++repeat) {
+      calls_.Sleep(kNotReadyPauseMs);
+      status = Query(control, request, data, size);
+    }
+    return status;
   }
 
   uint32_t Query(Control control, uint8_t request, uint8_t* data, uint16_t size) {
@@ -164,13 +176,16 @@ class V4l2Control : public DeviceControl {
     query.query = request;
     query.size = size;
     query.data = data;
-    return calls_.Ioctl(fd_, UVCIOC_CTRL_QUERY, &query) == 0 ? 0 : StatusFromErrno(errno);
+    if (calls_.Ioctl(fd_, UVCIOC_CTRL_QUERY, &query) == 0) return 0;
+    const int error = errno;
+    if (error == ENODEV) enumerated_->Left();
+    return StatusFromErrno(error);
   }
 
   DeviceCalls& calls_;
   int fd_;
   std::optional<uint8_t> units_[std::size(kExtensionUnitSets)];
-  std::map<Control, uint16_t> lengths_;  // as the last size probe reported them
+  const std::shared_ptr<EnumeratedDevice> enumerated_;
 };
 
 std::optional<uint8_t> ActiveConfiguration(const std::string& usbDevice) {
@@ -189,9 +204,36 @@ class SystemCalls : public DeviceCalls {
     return ioctl(fd, request, argument);
   }
   int Stat(const char* path, struct stat* info) override { return stat(path, info); }
+  void Sleep(uint32_t milliseconds) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
 };
 
 }  // namespace
+
+bool EnumeratedDevice::FindLength(Control control, uint16_t& length) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  const auto known = lengths_.find(control);
+  if (known == lengths_.end()) return false;
+  length = known->second;
+  return true;
+}
+
+void EnumeratedDevice::LearnLength(Control control, uint16_t length) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  lengths_[control] = length;
+}
+
+void EnumeratedDevice::Left() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  left_ = true;
+  lengths_.clear();
+}
+
+bool EnumeratedDevice::HasLeft() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return left_;
+}
 
 DeviceCalls& SystemDeviceCalls() {
   static SystemCalls calls;
@@ -211,6 +253,21 @@ std::string V4l2Transport::UsbDeviceDirectory(const std::string& videoDeviceFold
   std::string interfaceDir(resolved);
   const size_t slash = interfaceDir.rfind('/');
   return slash == std::string::npos ? std::string() : interfaceDir.substr(0, slash);
+}
+
+std::shared_ptr<EnumeratedDevice> V4l2Transport::DeviceAt(const std::string& usbDevice) {
+  std::lock_guard<std::mutex> hold(devicesMutex_);
+  for (auto known = devices_.begin(); known != devices_.end();) {
+    const std::string number = sysfs::ReadAttribute(known->first + "/devnum");
+    known = number.empty() || number != known->second.deviceNumber ? devices_.erase(known)
+                                                                   : std::next(known);
+  }
+  const std::string number = sysfs::ReadAttribute(usbDevice + "/devnum");
+  // A device that tells no number cannot be told from the next one on its port.
+  if (usbDevice.empty() || number.empty()) return std::make_shared<EnumeratedDevice>();
+  KnownDevice& known = devices_[usbDevice];
+  if (!known.device) known = {number, std::make_shared<EnumeratedDevice>()};
+  return known.device;
 }
 
 std::unique_ptr<VideoInputList> V4l2Transport::ListVideoInputs() {
@@ -258,12 +315,10 @@ std::unique_ptr<DeviceControl> V4l2Transport::OpenControl(ZelDeviceHandle camera
   // A node of no USB device has no units: every request then finds none.
   UsbDevice device;
   if (!usb.empty()) device = {ReadText(usb + "/descriptors"), ActiveConfiguration(usb)};
-  return std::make_unique<V4l2Control>(calls_, fd, device);
+  return std::make_unique<V4l2Control>(calls_, fd, device, DeviceAt(usb));
 }
 
-void V4l2Transport::Sleep(uint32_t milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+void V4l2Transport::Sleep(uint32_t milliseconds) { calls_.Sleep(milliseconds); }
 
 int64_t V4l2Transport::WallClockSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
 

@@ -6,7 +6,12 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 
 #include "transport/platform_transport.h"
 
@@ -21,6 +26,25 @@ class DeviceCalls {
   virtual int Close(int fd) = 0;
   virtual int Ioctl(int fd, unsigned long request, void* argument) = 0;
   virtual int Stat(const char* path, struct stat* info) = 0;
+  virtual void Sleep(uint32_t milliseconds) = 0;
+};
+
+// What the transport knows of one enumerated USB device, shared by every control opened on it:
+// the lengths of its extension-unit controls as its size queries answered them, and whether
+// it has left (ENODEV: a device the kernel let go of never comes back; plugged in again it is
+// a new enumeration).
+class EnumeratedDevice {
+ public:
+  using Control = std::pair<uint8_t, uint8_t>;  // unit id, selector
+  bool FindLength(Control control, uint16_t& length);
+  void LearnLength(Control control, uint16_t length);
+  void Left();
+  bool HasLeft();
+
+ private:
+  std::mutex mutex_;
+  std::map<Control, uint16_t> lengths_;
+  bool left_ = false;
 };
 
 // The real open, close and ioctl.
@@ -41,11 +65,20 @@ class V4l2Transport : public Transport {
  private:
   // The USB device directory above a video device's sysfs folder: the parent of its interface.
   static std::string UsbDeviceDirectory(const std::string& videoDeviceFolder);
+  // The USB device in that directory as it is enumerated now; devices gone from sysfs or
+  // enumerated anew since are forgotten here.
+  std::shared_ptr<EnumeratedDevice> DeviceAt(const std::string& usbDevice);
 
   std::string sysfsRoot_;
   std::string videoClass_;
   std::string devRoot_;
   DeviceCalls& calls_;
+  struct KnownDevice {
+    std::string deviceNumber;  // devnum: a new one for every enumeration
+    std::shared_ptr<EnumeratedDevice> device;
+  };
+  std::mutex devicesMutex_;
+  std::map<std::string, KnownDevice> devices_;  // by USB device directory
 };
 
 }  // namespace tandrel
