@@ -9,8 +9,7 @@ set -euo pipefail
 demo=(cmake ninja-build g++ libgtest-dev)
 all=("${demo[@]}" file libgtest-dev googletest libbenchmark-dev g++-mingw-w64-i686-posix
      g++-mingw-w64-x86-64-posix wine64 unzip xvfb imagemagick libgtk-3-dev xdotool pkg-config
-     dpkg-dev clang libclang-rt-14-dev qemu-user crossbuild-essential-i386
-     doxygen mandoc groff-base lintian)
+     dpkg-dev clang libclang-rt-14-dev doxygen mandoc groff-base lintian wine32:i386)
 
 case "${1:-}" in
   demo) wanted=("${demo[@]}") ;;
@@ -31,8 +30,15 @@ elif command -v sudo >/dev/null 2>&1; then
 else
   echo "Missing packages: ${missing[*]}" >&2
   echo "Install them as root: apt-get install ${missing[*]}" >&2
+  [[ " ${missing[*]} " != *":i386 "* ]] ||
+    echo "(first dpkg --add-architecture i386 and apt-get update)" >&2
   exit 1
 fi
 echo "Installing: ${missing[*]}"
+# 32-bit Wine comes from the i386 architecture, which a fresh amd64 machine does not have yet.
+if [[ " ${missing[*]} " == *":i386 "* ]] &&
+   ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${as_root[@]}" dpkg --add-architecture i386
+fi
 "${as_root[@]}" apt-get update -qq
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null

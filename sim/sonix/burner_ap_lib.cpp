@@ -69,7 +69,7 @@ bool WriteFlash(SonixCamera& sonix, unsigned int address, const unsigned char* b
 
 }  // namespace
 
-SIM_EXPORT int Initialize_DriverInterface(unsigned short vid, unsigned short pid) {
+SIM_EXPORT int SIM_VENDOR_CALL Initialize_DriverInterface(unsigned short vid, unsigned short pid) {
   SonixCamera* sonix = CallOn("Initialize_DriverInterface");
   const int result = sonix != nullptr && St50220_Open() == 1 && !sonix->camera.Fails(u"init");
   if (result) sonix->open = true;
@@ -77,8 +77,8 @@ SIM_EXPORT int Initialize_DriverInterface(unsigned short vid, unsigned short pid
   return result;
 }
 
-SIM_EXPORT bool ReqToDriver(unsigned char command, unsigned int address, unsigned char* buffer,
-                            unsigned long length) {
+SIM_EXPORT bool SIM_VENDOR_CALL ReqToDriver(unsigned char command, unsigned int address,
+                                            unsigned char* buffer, unsigned long length) {
   SonixCamera* sonix = OpenCamera("ReqToDriver");
   if (sonix == nullptr) return false;
   bool result = false;
@@ -90,7 +90,7 @@ SIM_EXPORT bool ReqToDriver(unsigned char command, unsigned int address, unsigne
   return result;
 }
 
-SIM_EXPORT bool GetRomVersion(char* version) {
+SIM_EXPORT bool SIM_VENDOR_CALL GetRomVersion(char* version) {
   SonixCamera* sonix = OpenCamera("GetRomVersion");
   if (sonix == nullptr || version == nullptr) return false;
   const std::string text = text::Utf16ToUtf8(sonix->camera.Text(u"RomVersion"));
@@ -101,7 +101,7 @@ SIM_EXPORT bool GetRomVersion(char* version) {
   return true;
 }
 
-SIM_EXPORT bool GetSectorTableAddr(unsigned short* address) {
+SIM_EXPORT bool SIM_VENDOR_CALL GetSectorTableAddr(unsigned short* address) {
   SonixCamera* sonix = OpenCamera("GetSectorTableAddr");
   if (sonix == nullptr || address == nullptr) return false;
   *address = kSectorTableAddress;
@@ -109,7 +109,7 @@ SIM_EXPORT bool GetSectorTableAddr(unsigned short* address) {
   return true;
 }
 
-SIM_EXPORT bool ProcReadFromASIC(unsigned short address, unsigned char* buffer) {
+SIM_EXPORT bool SIM_VENDOR_CALL ProcReadFromASIC(unsigned short address, unsigned char* buffer) {
   SonixCamera* sonix = OpenCamera("ProcReadFromASIC");
   if (sonix == nullptr || buffer == nullptr) return false;
   buffer[0] = address == kSectorTableAddress + 8
@@ -119,7 +119,8 @@ SIM_EXPORT bool ProcReadFromASIC(unsigned short address, unsigned char* buffer) 
   return true;
 }
 
-SIM_EXPORT bool SetWriteProtect(bool protect, unsigned short& word, unsigned char& byte) {
+SIM_EXPORT bool SIM_VENDOR_CALL SetWriteProtect(bool protect, unsigned short& word,
+                                                unsigned char& byte) {
   SonixCamera* sonix = OpenCamera("SetWriteProtect");
   if (sonix == nullptr) return false;
   const bool result = !sonix->camera.Fails(protect ? u"protect-on" : u"protect");
@@ -128,7 +129,7 @@ SIM_EXPORT bool SetWriteProtect(bool protect, unsigned short& word, unsigned cha
   return result;
 }
 
-SIM_EXPORT bool GetSerialNum(unsigned char* buffer, unsigned long length) {
+SIM_EXPORT bool SIM_VENDOR_CALL GetSerialNum(unsigned char* buffer, unsigned long length) {
   SonixCamera* sonix = OpenCamera("GetSerialNum");
   if (sonix == nullptr) return false;
   const std::string serial = text::Utf16ToUtf8(sonix->camera.Text(u"Serial"));
@@ -141,7 +142,7 @@ SIM_EXPORT bool GetSerialNum(unsigned char* buffer, unsigned long length) {
   return result;
 }
 
-SIM_EXPORT bool EraseSF() {
+SIM_EXPORT bool SIM_VENDOR_CALL EraseSF() {
   SonixCamera* sonix = OpenCamera("EraseSF");
   if (sonix == nullptr) return false;
   const bool result = !sonix->writeProtected && !sonix->camera.Fails(u"erase");
@@ -153,7 +154,7 @@ SIM_EXPORT bool EraseSF() {
   return result;
 }
 
-SIM_EXPORT int ResetDevice() {
+SIM_EXPORT int SIM_VENDOR_CALL ResetDevice() {
   SonixCamera* sonix = OpenCamera("ResetDevice");
   if (sonix == nullptr) return 0;
   // The engine resets only after a verified burn: the camera now runs the burnt image.
@@ -162,7 +163,7 @@ SIM_EXPORT int ResetDevice() {
   return 1;
 }
 
-SIM_EXPORT bool UnInitialize_DriverInterface() {
+SIM_EXPORT bool SIM_VENDOR_CALL UnInitialize_DriverInterface() {
   SonixCamera* sonix = OpenCamera("UnInitialize_DriverInterface");
   if (sonix == nullptr) return false;
   sonix->open = false;
@@ -170,14 +171,19 @@ SIM_EXPORT bool UnInitialize_DriverInterface() {
   return true;
 }
 
-// The exports keep the types the engine calls them with.
-static_assert(std::is_same_v<decltype(&Initialize_DriverInterface), api::InitializeDriverInterfaceFn>);
-static_assert(std::is_same_v<decltype(&ReqToDriver), api::ReqToDriverFn>);
-static_assert(std::is_same_v<decltype(&GetRomVersion), api::GetRomVersionFn>);
-static_assert(std::is_same_v<decltype(&GetSectorTableAddr), api::GetSectorTableAddrFn>);
-static_assert(std::is_same_v<decltype(&ProcReadFromASIC), api::ProcReadFromAsicFn>);
-static_assert(std::is_same_v<decltype(&SetWriteProtect), api::SetWriteProtectFn>);
-static_assert(std::is_same_v<decltype(&GetSerialNum), api::GetSerialNumFn>);
-static_assert(std::is_same_v<decltype(&EraseSF), api::EraseSfFn>);
-static_assert(std::is_same_v<decltype(&ResetDevice), api::ResetDeviceFn>);
-static_assert(std::is_same_v<decltype(&UnInitialize_DriverInterface), api::UnInitializeDriverInterfaceFn>);
+// The exports keep the types the engine calls them with, in the stand-in's convention.
+static_assert(std::is_same_v<decltype(&Initialize_DriverInterface),
+                             sim::VendorExport<api::InitializeDriverInterfaceFn>>);
+static_assert(std::is_same_v<decltype(&ReqToDriver), sim::VendorExport<api::ReqToDriverFn>>);
+static_assert(std::is_same_v<decltype(&GetRomVersion), sim::VendorExport<api::GetRomVersionFn>>);
+static_assert(
+    std::is_same_v<decltype(&GetSectorTableAddr), sim::VendorExport<api::GetSectorTableAddrFn>>);
+static_assert(
+    std::is_same_v<decltype(&ProcReadFromASIC), sim::VendorExport<api::ProcReadFromAsicFn>>);
+static_assert(
+    std::is_same_v<decltype(&SetWriteProtect), sim::VendorExport<api::SetWriteProtectFn>>);
+static_assert(std::is_same_v<decltype(&GetSerialNum), sim::VendorExport<api::GetSerialNumFn>>);
+static_assert(std::is_same_v<decltype(&EraseSF), sim::VendorExport<api::EraseSfFn>>);
+static_assert(std::is_same_v<decltype(&ResetDevice), sim::VendorExport<api::ResetDeviceFn>>);
+static_assert(std::is_same_v<decltype(&UnInitialize_DriverInterface),
+                             sim::VendorExport<api::UnInitializeDriverInterfaceFn>>);

@@ -42,7 +42,7 @@ int ReportByte(const char* name, const char16_t* key, uint8_t fallback, unsigned
 
 }  // namespace
 
-SIM_EXPORT int SunplusCam_Init(int reserved) {
+SIM_EXPORT int SIM_VENDOR_CALL SunplusCam_Init(int reserved) {
   sim::VendorCamera* camera = CallOn("SunplusCam_Init");
   if (camera == nullptr) return 1;
   const int result = camera->Fails(u"init") ? 1 : 0;
@@ -50,15 +50,15 @@ SIM_EXPORT int SunplusCam_Init(int reserved) {
   return result;
 }
 
-SIM_EXPORT int Get_FlashType(unsigned char* flashType) {
+SIM_EXPORT int SIM_VENDOR_CALL Get_FlashType(unsigned char* flashType) {
   return ReportByte("Get_FlashType", u"FlashType", kDefaultFlashType, flashType);
 }
 
-SIM_EXPORT int Get_ASICType(unsigned char* asicType) {
+SIM_EXPORT int SIM_VENDOR_CALL Get_ASICType(unsigned char* asicType) {
   return ReportByte("Get_ASICType", u"AsicType", kDefaultAsicType, asicType);
 }
 
-SIM_EXPORT int Upload_Sector(unsigned char* buffer, int sector, int flashIndex) {
+SIM_EXPORT int SIM_VENDOR_CALL Upload_Sector(unsigned char* buffer, int sector, int flashIndex) {
   sim::VendorCamera* camera = CallOn("Upload_Sector");
   if (camera == nullptr || buffer == nullptr) return 1;
   const bool inside = sector >= 0 && static_cast<uint32_t>(sector) < kFlashBytes / kSectorBytes;
@@ -70,9 +70,11 @@ SIM_EXPORT int Upload_Sector(unsigned char* buffer, int sector, int flashIndex) 
   return inside ? 0 : 1;
 }
 
-SIM_EXPORT int Download_FW_Verbose(const unsigned char* image, int length, int flashIndex,
-                                   unsigned char* cell1, unsigned char* cell2,
-                                   std::atomic<uint8_t>* state, std::atomic<uint8_t>* progress) {
+SIM_EXPORT int SIM_VENDOR_CALL Download_FW_Verbose(const unsigned char* image, int length,
+                                                   int flashIndex, unsigned char* cell1,
+                                                   unsigned char* cell2,
+                                                   std::atomic<uint8_t>* state,
+                                                   std::atomic<uint8_t>* progress) {
   sim::VendorCamera* camera = CallOn("Download_FW_Verbose");
   if (camera == nullptr) return 1;
   const bool valid = image != nullptr && state != nullptr && progress != nullptr && length > 0 &&
@@ -104,8 +106,9 @@ SIM_EXPORT int Download_FW_Verbose(const unsigned char* image, int length, int f
   return result;
 }
 
-static_assert(std::is_same_v<decltype(&SunplusCam_Init), api::SunplusCamInitFn>);
-static_assert(std::is_same_v<decltype(&Get_FlashType), api::GetFlashTypeFn>);
-static_assert(std::is_same_v<decltype(&Get_ASICType), api::GetAsicTypeFn>);
-static_assert(std::is_same_v<decltype(&Upload_Sector), api::UploadSectorFn>);
-static_assert(std::is_same_v<decltype(&Download_FW_Verbose), api::DownloadFwVerboseFn>);
+static_assert(std::is_same_v<decltype(&SunplusCam_Init), sim::VendorExport<api::SunplusCamInitFn>>);
+static_assert(std::is_same_v<decltype(&Get_FlashType), sim::VendorExport<api::GetFlashTypeFn>>);
+static_assert(std::is_same_v<decltype(&Get_ASICType), sim::VendorExport<api::GetAsicTypeFn>>);
+static_assert(std::is_same_v<decltype(&Upload_Sector), sim::VendorExport<api::UploadSectorFn>>);
+static_assert(
+    std::is_same_v<decltype(&Download_FW_Verbose), sim::VendorExport<api::DownloadFwVerboseFn>>);

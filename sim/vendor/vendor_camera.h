@@ -8,17 +8,39 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 #include "world/flash_memory.h"
 #include "world/world_file.h"
 
-#if defined(_WIN32)
+// A stand-in's export, and the calling convention of the stand-ins the engines load. Closed
+// vendor libraries for 32-bit Windows come as cdecl or stdcall, their stdcall exports named
+// "Name" or "_Name@N": the 32-bit build also makes the stand-ins as stdcall libraries
+// (SIM_VENDOR_STDCALL), one of them exporting only what its .def names (SIM_VENDOR_DEF_EXPORTS).
+#if defined(_WIN32) && defined(SIM_VENDOR_DEF_EXPORTS)
+#define SIM_EXPORT extern "C"
+#elif defined(_WIN32)
 #define SIM_EXPORT extern "C" __declspec(dllexport)
 #else
 #define SIM_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
+#if defined(SIM_VENDOR_STDCALL)
+#define SIM_VENDOR_CALL __attribute__((stdcall))
+#else
+#define SIM_VENDOR_CALL
+#endif
 
 namespace sim {
+
+// The type of a stand-in's export that an engine calls through a pointer of the type Fn.
+template <typename Fn>
+struct VendorExportOf;
+template <typename Result, typename... Args>
+struct VendorExportOf<Result (*)(Args...)> {
+  using type = Result(SIM_VENDOR_CALL*)(Args...);
+};
+template <typename Fn>
+using VendorExport = typename VendorExportOf<Fn>::type;
 
 class VendorCamera {
  public:

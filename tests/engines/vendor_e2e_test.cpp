@@ -1,10 +1,17 @@
 // End-to-end runs of the simulated ostrel with the stand-in vendor libraries, in a scratch
-// program folder: pid.ini, bin/fw.bin from the image maker, simcam.ini with one camera.
+// program folder: pid.ini, bin/fw.bin from the image maker, simcam.ini with one camera. The
+// stand-ins are those beside the simulated ostrel (cdecl), or on 32-bit Windows the variant that
+// OSTREL_VENDOR_VARIANT names: "stdcall" (exports named as the functions) or
+// "stdcall-decorated" (exports named "_Name@N" only).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 #include "program_folder.h"
 #include "text/utf16.h"
@@ -25,14 +32,28 @@ struct Vendor {
 const Vendor kSonix = {"sonix", "3", "6366", "sonix"};
 const Vendor kSunplus = {"sunplus", "1", "2080", "sunplus-b"};
 
+std::string Variant() {
+  const char* variant = std::getenv("OSTREL_VENDOR_VARIANT");
+  return variant != nullptr ? variant : "";
+}
+
+stdfs::path VendorLibraryFolder() {
+  const std::string variant = Variant();
+  return variant.empty() ? stdfs::path(OSTREL_SIM_BIN)
+                         : stdfs::path(OSTREL_VENDOR_VARIANTS) / ("sim-vendor-" + variant);
+}
+
 class VendorEndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir.MakeFolder(u"bin");
-    for (const std::string& file : {testing::ProgramFile(), testing::LibraryFile("BurnerApLib.dll"),
+    stdfs::copy_file(stdfs::path(OSTREL_SIM_BIN) / testing::ProgramFile(),
+                     stdfs::path(dir.File(text::Utf8ToUtf16(testing::ProgramFile()))),
+                     stdfs::copy_options::overwrite_existing);
+    for (const std::string& file : {testing::LibraryFile("BurnerApLib.dll"),
                                     testing::LibraryFile("st50220.dll"),
                                     testing::LibraryFile("SunplusCamera.dll")}) {
-      stdfs::copy_file(stdfs::path(OSTREL_SIM_BIN) / file, stdfs::path(dir.File(text::Utf8ToUtf16(file))),
+      stdfs::copy_file(VendorLibraryFolder() / file, stdfs::path(dir.File(text::Utf8ToUtf16(file))),
                        stdfs::copy_options::overwrite_existing);
     }
   }
@@ -58,6 +79,33 @@ class VendorEndToEndTest : public ::testing::Test {
 
   testing::ProgramFolder dir;
 };
+
+#if defined(_WIN32)
+// The libraries carry the export names of their variant, so that the engines look each up the
+// way the variant needs: by the bare name, or by its stdcall decoration only.
+TEST_F(VendorEndToEndTest, LibrariesExportTheirVariantsNames) {
+  const bool decorated = Variant() == "stdcall-decorated";
+  const struct {
+    const char16_t* file;
+    const char* name;
+    const char* decoratedName;
+  } exports[] = {
+      {u"BurnerApLib.dll", "ReqToDriver", "_ReqToDriver@16"},
+      {u"BurnerApLib.dll", "SetWriteProtect", "_SetWriteProtect@12"},
+      {u"SunplusCamera.dll", "Download_FW_Verbose", "_Download_FW_Verbose@28"},
+  };
+  for (const auto& e : exports) {
+    SCOPED_TRACE(e.name);
+    const std::u16string path = dir.File(e.file);
+    HMODULE library = LoadLibraryExW(reinterpret_cast<const wchar_t*>(path.c_str()), nullptr,
+                                     LOAD_WITH_ALTERED_SEARCH_PATH);
+    ASSERT_NE(library, nullptr);
+    EXPECT_EQ(GetProcAddress(library, e.name) != nullptr, !decorated);
+    EXPECT_EQ(GetProcAddress(library, e.decoratedName) != nullptr, decorated);
+    FreeLibrary(library);
+  }
+}
+#endif
 
 TEST_F(VendorEndToEndTest, SonixSuccessBurnsTheImageAndTheNextRunIsUpToDate) {
   Setup(kSonix, "0107", "RomVersion=232RO\r\nRomVersionByte5=1\r\nSerial=SN42\r\n");

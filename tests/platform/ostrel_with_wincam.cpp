@@ -124,7 +124,8 @@ std::string OstrelWithWincam::Flash(int n) const {
 
 void PrintRunTable() {
   constexpr const char* kRow = "%-36s %4s  %s\n";
-  std::printf("\nostrel.exe -s and Tandrel.dll under wine64 with the Windows test camera\n");
+  std::printf("\nostrel.exe -s and Tandrel.dll under %s with the Windows test camera\n",
+              sizeof(void*) == 4 ? "32-bit Wine" : "wine64");
   std::printf(kRow, "case", "exit", "log lines of the run");
   for (const RunRow& row : RunTable()) {
     const std::vector<std::string>& log = row.run.log;

@@ -1,7 +1,7 @@
-// The call gate as the 32-bit updater uses it, run as a 32-bit x86 program: cdecl and stdcall
-// callees behind the same cdecl-typed pointers, checked for their results and arguments, for the
-// caller's locals and for the caller's stack pointer after every call. Then, for comparison, one
-// stdcall callee called without the gate: how far the stack pointer moves.
+// The call gate as the 32-bit Windows updater uses it: cdecl and stdcall callees behind the same
+// cdecl-typed pointers, checked for their results and arguments, for the caller's locals and for
+// the caller's stack pointer after every call. Then what the gate prevents: a callee called
+// without it through a pointer of the other convention, and how far the stack pointer moves.
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -103,18 +103,33 @@ void CheckSlots() {
          "", "argument slots: sign- and zero-extension");
 }
 
-// Without the gate: the stdcall callee called as its cdecl-typed pointer says. The frame pointer
-// keeps this function's own variables reachable while its stack pointer is off; the stack
-// pointer is put back by hand before the function returns.
-__attribute__((noinline, optimize("no-omit-frame-pointer"))) int UngatedStackShift(
-    void* stdcallFour) {
+// Without the gate: the callee called as the pointer type Fn says, whatever its own convention.
+// The frame pointer keeps this function's own variables reachable while its stack pointer is
+// off; the stack pointer is put back by hand before the function returns.
+template <typename Fn>
+__attribute__((noinline, optimize("no-omit-frame-pointer"))) int UngatedStackShift(void* four) {
   unsigned char buffer[8] = {};
   uint32_t before;
   uint32_t after;
   asm volatile("movl %%esp, %0" : "=r"(before)::"memory");
-  reinterpret_cast<FourFn>(stdcallFour)(7, 0x150, buffer, 5);
+  reinterpret_cast<Fn>(four)(7, 0x150, buffer, 5);
   asm volatile("movl %%esp, %0\n\tmovl %1, %%esp" : "=&r"(after) : "r"(before) : "memory");
   return static_cast<int>(after - before);
+}
+
+// Both wrong calls: a stdcall callee removes the 16 argument bytes that a cdecl caller removes
+// again, and nobody removes those a stdcall caller leaves to a cdecl callee.
+void ShowUngatedCalls() {
+  using StdcallFourFn = bool(__attribute__((stdcall)) *)(unsigned char, unsigned int,
+                                                         unsigned char*, unsigned long);
+  const int stdcallAsCdecl = UngatedStackShift<FourFn>(kStdcall.four);
+  const int cdeclAsStdcall = UngatedStackShift<StdcallFourFn>(kCdecl.four);
+  std::printf("without the gate: a stdcall callee of 16 argument bytes through a cdecl pointer "
+              "moves the caller's stack pointer by %+d bytes\n", stdcallAsCdecl);
+  std::printf("without the gate: a cdecl callee of 16 argument bytes through a stdcall pointer "
+              "moves the caller's stack pointer by %+d bytes\n", cdeclAsStdcall);
+  Expect(stdcallAsCdecl == 16 && cdeclAsStdcall == -16, "",
+         "without the gate: either wrong call leaves the stack pointer off by the argument bytes");
 }
 
 }  // namespace
@@ -125,10 +140,7 @@ int main() {
   CheckSlots();
   RunConvention(kCdecl);
   RunConvention(kStdcall);
+  ShowUngatedCalls();
   std::printf("%s\n", g_failures == 0 ? "gate: every check passed" : "gate: FAILED");
-  std::printf(
-      "without the gate: a stdcall callee of 16 argument bytes called through a cdecl pointer "
-      "leaves the stack pointer off by %d bytes\n",
-      UngatedStackShift(kStdcall.four));
   return g_failures == 0 ? 0 : 1;
 }

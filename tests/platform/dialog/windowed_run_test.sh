@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
-# The windowed run of the real ostrel.exe on a virtual X display, against the Windows test
-# camera, watched by dialog_driver.exe in the same prefix: the status text, state picture,
-# progress and identity fields of each end state (no camera, finished, failed, up to date) and
-# its picture again after the window is redrawn, the updating state with Close refused, Close
-# accepted at rest, and a PNG screenshot of each state.
+# The windowed run of the release archive's own Ostrel.exe on a virtual X display, against the
+# Windows test camera, watched by dialog_driver.exe in the same prefix: the status text, state
+# picture, progress and identity fields of each end state (no camera, finished, failed, up to
+# date) and its picture again after the window is redrawn, the updating state with Close
+# refused, Close accepted at rest, and a PNG screenshot of each state. Each run is in a program
+# folder unzipped from the archive, with a pid.ini and an image added, as an operator makes it.
 #
-# usage: windowed_run_test.sh <wine runner> <ostrel.exe> <Tandrel.dll> <wincam.dll>
-#                             <wincam_register.exe> <ostrel_image_maker.exe> <dialog_driver.exe>
-#                             <work folder> <screenshot folder>
+# usage: windowed_run_test.sh <wine runner> <archive folder> <wincam.dll> <wincam_register.exe>
+#                             <ostrel_image_maker.exe> <dialog_driver.exe> <work folder>
+#                             <screenshot folder>
 set -euo pipefail
-[ $# -eq 9 ] || { echo "usage: $0 <wine runner> <ostrel.exe> <Tandrel.dll> <wincam.dll>" \
+[ $# -eq 8 ] || { echo "usage: $0 <wine runner> <archive folder> <wincam.dll>" \
                        "<wincam_register.exe> <ostrel_image_maker.exe> <dialog_driver.exe>" \
                        "<work folder> <screenshot folder>" >&2; exit 2; }
-wine=$1 ostrel=$2 tandrel=$3 wincam=$4 register=$5 image_maker=$6 driver=$7 work=$8 shots=$9
+wine=$1 archives=$2 wincam=$3 register=$4 image_maker=$5 driver=$6 work=$7 shots=$8
 
 if ! command -v Xvfb >/dev/null; then
   echo "Xvfb is not installed: the windowed run is not tested"
@@ -24,17 +25,15 @@ rm -rf "$work"
 mkdir -p "$work" "$shots"
 
 source "$(dirname "$0")/../../support/virtual_display.sh"
+source "$(dirname "$0")/../../support/wincam.sh"
 stop() {
-  "$wine" "$register" --remove >/dev/null 2>&1 || true
+  unregister_wincam "$wine" "$register" >/dev/null 2>&1 || true
   stop_virtual_display
 }
 trap stop EXIT
 trap 'exit 1' INT TERM HUP
 start_virtual_display "$work" 1024x768
 export DISPLAY=$virtual_display
-
-# A Unix path as the program sees it through wine's Z: drive.
-windows_path() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -43,40 +42,31 @@ expect() { grep -Fxq -- "$2" "$work/$1/driver.out" || fail "$1: no line '$2'"; }
 # expect_match <scenario> <extended regular expression>: a line of the driver matches it.
 expect_match() { grep -Eq -- "$2" "$work/$1/driver.out" || fail "$1: no line matching '$2'"; }
 
-readonly camera_section='[Camera1]
-Model=zel
-DevicePath=\\?\usb#vid_0408&pid_2040&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global
-InstanceId=USB\VID_0408&PID_2040&MI_00\6&2E3F1C7E&0&0000
-HardwareId=USB\VID_0408&PID_2040&REV_0105&MI_00
-Flash=camera1.flash'
-
 # run <scenario> <camera firmware, or "none"> <camera keys> <end screenshot> [<updating screenshot>]
-# Makes the program folder (ostrel.exe, Tandrel.dll, pid.ini, image 0107 in bin/) and the
+# Makes the program folder (the archive's, with pid.ini and image 0107 in bin/) and the
 # camera's folder, registers the camera (or none), and lets the driver watch the windowed run.
 run() {
   local scenario=$1 firmware=$2 keys=$3 end_shot=$4 updating_shot=${5:-}
   local dir="$work/$scenario"
-  mkdir -p "$dir/program/bin" "$dir/camera"
-  cp "$ostrel" "$tandrel" "$dir/program/"
-  printf '[PID_2040]\r\nCHIP=4\r\nBIN=zel.bin\r\n' >"$dir/program/pid.ini"
-  "$wine" "$image_maker" zel 0107 "$(windows_path "$dir/program/bin/zel.bin")"
+  mkdir -p "$dir/camera"
+  unpack_program_folder "$archives" "$dir/program"
+  add_zel_firmware "$wine" "$image_maker" "$dir/program" 0107
   # The first 20 KiB carry everything the updater reads; a shorter download keeps a slowed
   # camera's run short.
   truncate -s 20480 "$dir/program/bin/zel.bin"
   if [ "$firmware" = none ]; then
-    "$wine" "$register" --remove
+    unregister_wincam "$wine" "$register"
   else
-    cp "$wincam" "$dir/camera/"
     "$wine" "$image_maker" zel "$firmware" "$(windows_path "$dir/camera/camera1.flash")"
-    printf '[World]\nTimeScale=1\n\n%s\n%s\n' "$camera_section" "$keys" | sed 's/$/\r/' >"$dir/camera/simcam.ini"
-    "$wine" "$register" "$(windows_path "$dir/camera")"
+    write_zel_world "$dir/camera" 1 ${keys:+"$keys"}
+    register_wincam "$wine" "$wincam" "$register" "$dir/camera"
   fi
   local shots_args=("$(windows_path "$dir/end.bmp")")
   [ -z "$updating_shot" ] || shots_args+=("$(windows_path "$dir/updating.bmp")")
   # On a Wine virtual desktop, which draws the window frame and caption a window manager
   # would; it passes the driver's output on, not its exit code, so the lines tell.
   "$wine" explorer /desktop=ostrel-dialog,640x480 "$(windows_path "$driver")" \
-    "$(windows_path "$dir/program/ostrel.exe")" "${shots_args[@]}" >"$dir/driver.out"
+    "$(windows_path "$dir/program/Ostrel.exe")" "${shots_args[@]}" >"$dir/driver.out"
   tr -d '\r' <"$dir/driver.out" >"$dir/driver.lines" && mv "$dir/driver.lines" "$dir/driver.out"
   sed "s/^/$scenario: /" "$dir/driver.out"
   [ ! -f "$dir/end.bmp" ] || convert "$dir/end.bmp" "$shots/$end_shot.png"

@@ -1,4 +1,4 @@
-// zel_flash_files: the ZEL flash contents the Linux platform test starts from and expects.
+// zel_flash_files: the ZEL flash contents the shipped-program tests start from and expect.
 //   camera <version> <manufacturer> <output>   a camera's flash: an image of that version
 //                                              whose manufacturer string is the name
 //   updated <image> <manufacturer> <output>    the flash after a camera with that manufacturer

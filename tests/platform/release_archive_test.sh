@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The Windows release archive as an operator uses it: unzipped into a fresh folder, a pid.ini and
+# a firmware image (0107) added, and the archive's own Ostrel.exe -s run against the Windows test
+# camera in the runner's Wine prefix: no camera (exit 1); a camera at 0105 whose flash carries a
+# manufacturer name, updated (exit 0, the flash ends as the image with that name carried in);
+# the next run, which finds it up to date (exit 0, the flash untouched). Prints each run's exit
+# code and the log lines it wrote.
+#
+# usage: release_archive_test.sh <wine runner> <archive folder> <ostrel_image_maker.exe>
+#                                <zel_flash_files.exe> <wincam.dll> <wincam_register.exe>
+#                                <work folder>
+set -euo pipefail
+[ $# -eq 7 ] || { echo "usage: $0 <wine runner> <archive folder> <ostrel_image_maker.exe>" \
+                       "<zel_flash_files.exe> <wincam.dll> <wincam_register.exe>" \
+                       "<work folder>" >&2; exit 2; }
+wine=$1 archives=$2 image_maker=$3 flash_files=$4 wincam=$5 register=$6 work=$7
+
+source "$(dirname "$0")/../support/wincam.sh"
+trap 'unregister_wincam "$wine" "$register" >/dev/null 2>&1 || true' EXIT
+trap 'exit 1' INT TERM HUP
+
+rm -rf "$work"
+mkdir -p "$work/camera"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+row() { printf '%-28s %4s  %s\n' "$@"; }
+
+echo "$(basename "$archives"/Ostrel-*.zip) unzipped: Ostrel.exe -s under $(basename "$wine" .sh)" \
+     "with the Windows test camera"
+row case exit "log lines of the run"
+
+# run_silent <case> <expected exit> <expected log line>...: the archive's Ostrel.exe -s in its
+# own folder; the log lines after the run's banner must be exactly those given.
+run_silent() {
+  local name=$1 expected=$2 code=0
+  shift 2
+  (cd "$work/program" && exec timeout 120 "$wine" Ostrel.exe -s </dev/null >/dev/null 2>&1) ||
+    code=$?
+  iconv -f UTF-16LE -t UTF-8 "$work/program/bin/Ostrel_sp.log" | sed '1s/^\xEF\xBB\xBF//; s/\r$//' |
+    awk '/^=+[0-9][0-9]:[0-9][0-9]:[0-9][0-9] \([0-9][0-9]\/[0-9][0-9]\)=+$/ { n = 0; next }
+         { line[n++] = $0 } END { for (i = 0; i < n; ++i) print line[i] }' >"$work/log.txt"
+  local shown_name=$name shown_code=$code line
+  [ -s "$work/log.txt" ] || row "$name" "$code" "-"
+  while IFS= read -r line; do
+    row "$shown_name" "$shown_code" "$line"
+    shown_name="" shown_code=""
+  done <"$work/log.txt"
+  [ "$code" = "$expected" ] || fail "$name: exit $code, expected $expected"
+  [ "$(cat "$work/log.txt")" = "$(printf '%s\n' "$@")" ] ||
+    fail "$name: the log lines are not: $*"
+}
+loaded() {
+  printf '%s\n' "Camera vid=0x0408, pid=0x2040, bcd=0x$1." \
+    "The camera vid/pid is ok, ready for update." "Auto load the file[zel.bin], load ok."
+}
+
+unpack_program_folder "$archives" "$work/program"
+add_zel_firmware "$wine" "$image_maker" "$work/program" 0107
+
+unregister_wincam "$wine" "$register"
+run_silent "no camera" 1 "No Camera found!"
+
+readonly manufacturer="NORV Inc"
+"$wine" "$flash_files" camera 0105 "$manufacturer" "$(windows_path "$work/camera/camera1.flash")"
+"$wine" "$flash_files" updated "$(windows_path "$work/program/bin/zel.bin")" "$manufacturer" \
+  "$(windows_path "$work/expected.flash")"
+write_zel_world "$work/camera" 0.01
+register_wincam "$wine" "$wincam" "$register" "$work/camera"
+mapfile -t lines < <(loaded 0105)
+run_silent "update 0105 -> 0107" 0 "${lines[@]}" "Start update!"
+cmp -s "$work/camera/camera1.flash" "$work/expected.flash" ||
+  fail "update: the flash is not the image with the manufacturer name '$manufacturer'"
+
+# The camera enumerates again with its new release, as a real one does after its update.
+register_wincam "$wine" "$wincam" "$register" "$work/camera"
+cp "$work/camera/camera1.flash" "$work/updated.flash"
+mapfile -t lines < <(loaded 0107)
+run_silent "up to date" 0 "${lines[@]}" "**FW version is the same, skip update!"
+cmp -s "$work/camera/camera1.flash" "$work/updated.flash" || fail "up to date: the flash changed"
+
+echo "$failures failed"
+[ "$failures" = 0 ]

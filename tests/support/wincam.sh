@@ -1,0 +1,53 @@
+# Sourced by the tests and scripts that run a Windows build's shipped programs against the
+# Windows test camera. <runner> is the build's Wine runner (cmake/wine32-run.sh or
+# wine64-run.sh), which makes its prefix (WINEPREFIX) on first use; the camera is registered in
+# that prefix.
+#
+# windows_path <path>: the path as a Windows program sees it through Wine's Z: drive.
+# write_zel_world <camera folder> <time scale> [<key line>...]: the folder's simcam.ini, one ZEL
+#   camera of product 0x2040 whose flash is camera1.flash there (the caller writes it).
+# register_wincam <runner> <wincam.dll> <wincam_register.exe> <camera folder>: the test camera
+#   of that folder's world registered (wincam.dll is copied beside simcam.ini); again after an
+#   update, so that its imaging entry carries the release the camera reports now.
+# unregister_wincam <runner> <wincam_register.exe>: no test camera in the prefix.
+# unpack_program_folder <archive folder> <folder>: the release archive (the one Ostrel-*.zip in
+#   the archive folder) unzipped, its top folder made <folder>, as an operator unpacks it.
+# add_zel_firmware <runner> <ostrel_image_maker.exe> <program folder> <version>: a pid.ini
+#   naming zel.bin for product 0x2040, and bin/zel.bin of that version.
+
+windows_path() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
+
+write_zel_world() {
+  local folder=$1 time_scale=$2
+  shift 2
+  {
+    printf '[World]\nTimeScale=%s\n\n[Camera1]\nModel=zel\n' "$time_scale"
+    printf '%s\n' 'DevicePath=\\?\usb#vid_0408&pid_2040&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global' \
+      'InstanceId=USB\VID_0408&PID_2040&MI_00\6&2E3F1C7E&0&0000' \
+      'HardwareId=USB\VID_0408&PID_2040&REV_0105&MI_00' 'Flash=camera1.flash' "$@"
+  } | sed 's/$/\r/' >"$folder/simcam.ini"
+}
+
+register_wincam() {
+  local runner=$1 wincam=$2 register=$3 folder=$4
+  cp "$wincam" "$folder/"
+  "$runner" "$register" "$(windows_path "$folder")"
+}
+
+unregister_wincam() { "$1" "$2" --remove; }
+
+unpack_program_folder() {
+  local archives=("$1"/Ostrel-*.zip) folder=$2
+  [ ${#archives[@]} -eq 1 ] && [ -f "${archives[0]}" ] ||
+    { echo "no single release archive Ostrel-*.zip in $1" >&2; return 1; }
+  rm -rf "$folder" "$folder.unzip"
+  unzip -q "${archives[0]}" -d "$folder.unzip"
+  mv "$folder.unzip/$(basename "${archives[0]}" .zip)" "$folder"
+  rmdir "$folder.unzip"
+}
+
+add_zel_firmware() {
+  local runner=$1 image_maker=$2 program=$3 version=$4
+  printf '[PID_2040]\r\nCHIP=4\r\nBIN=zel.bin\r\n' >"$program/pid.ini"
+  "$runner" "$image_maker" zel "$version" "$(windows_path "$program/bin/zel.bin")"
+}
