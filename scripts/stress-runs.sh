@@ -51,7 +51,7 @@ case $platform in native|win32|win64) ;; *) echo "platform: native, win32 or win
 kit=$source
 if [ -d "$source/sim-kit" ]; then
   kit=$source/sim-kit
-  [ -n "$closer" ] || closer=$source/tests/platform/dialog/dialog_closer.exe
+  [ -n "$closer" ] || [ "$platform" = native ] || closer=$source/tests/platform/dialog/dialog_closer.exe
 fi
 program=ostrel
 [ "$platform" = native ] || program=ostrel.exe
@@ -151,7 +151,7 @@ make_case() {
     not-loadable) world=$(zel_camera); rm "$dir/bin/zel.bin" ;;
     unknown-vendor) world=$(zel_camera); sed -i 's/^CHIP=4/CHIP=7/' "$dir/pid.ini" ;;
     update-failed) world=$(zel_camera UnplugAfter=3000) ;;
-    library-missing) world=$(zel_camera); rm "$dir/Tandrel.dll" ;;
+    library-missing) world=$(zel_camera); rm -f "$dir/Tandrel.dll" "$dir/libtandrel.so" ;;
     # The camera stops answering in the middle of the update: the silent run gives up after 360
     # polls, the windowed run's supervision after 900 cycles, both scaled down.
     gave-up) world=$(zel_camera StallAfter=3000); scale=0.01 ;;
