@@ -12,6 +12,8 @@
 #include <cwchar>
 #include <string>
 
+#include "program_start.h"
+
 namespace {
 
 constexpr wchar_t kCaption[] = L"NORV camera update v4.0";
@@ -41,11 +43,6 @@ void PressClose(HWND dialog) {
   PostMessageW(dialog, WM_CLOSE, 0, 0);
 }
 
-std::wstring FolderOf(const std::wstring& path) {
-  const size_t cut = path.find_last_of(L"\\/");
-  return cut == std::wstring::npos ? L"." : path.substr(0, cut);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -56,12 +53,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring program = argv[1];
   const DWORD periodMs = static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10));
   const ULONGLONG giveUpMs = 1000ULL * std::wcstoul(argv[3], nullptr, 10);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::wstring commandLine = L"\"" + program + L"\"";
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      FolderOf(program).c_str(), &startup, &process)) {
+  PROCESS_INFORMATION process;
+  if (!StartInItsFolder(program, process)) {
     std::printf("cannot start the program\n");
     return 2;
   }

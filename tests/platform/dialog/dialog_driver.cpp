@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "program_start.h"
 #include "screen_pixels.h"
 
 namespace {
@@ -219,12 +220,6 @@ class Watch {
   ULONGLONG start_;
 };
 
-// The program's folder: the part of its path before the last backslash.
-std::wstring FolderOf(const std::wstring& path) {
-  const size_t cut = path.find_last_of(L"\\/");
-  return cut == std::wstring::npos ? L"." : path.substr(0, cut);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -238,12 +233,8 @@ int wmain(int argc, wchar_t** argv) {
     Say("the state bitmaps cannot be loaded from " + Utf8(program));
     return 1;
   }
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::wstring commandLine = L"\"" + program + L"\"";
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      FolderOf(program).c_str(), &startup, &process)) {
+  PROCESS_INFORMATION process;
+  if (!StartInItsFolder(program, process)) {
     Say("cannot start " + Utf8(program));
     return 1;
   }
