@@ -88,7 +88,9 @@ done
 binaries=("$build/updater/ostrel" "$build/library/libtandrel.so" "$build/tools/tandrel_cli/tandrel"
           "$build/sim-usbip/usbip_camera" "$build/tests/platform/kernel/kernel_library_scenarios"
           "$build/tests/platform/kernel/uvc_query")
-for binary in "${binaries[@]}" "$build/sim-lib/libtandrel.so"; do
+# The host's own tools for the scenarios: the images and the flashes they expect.
+host_tools=("$build/tools/image_maker/ostrel_image_maker" "$build/tests/support/zel_flash_files")
+for binary in "${binaries[@]}" "$build/sim-lib/libtandrel.so" "${host_tools[@]}"; do
   [ -e "$binary" ] || { echo "kernel bench: $binary missing: build the native preset first" >&2; exit 1; }
 done
 

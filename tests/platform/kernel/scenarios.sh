@@ -47,7 +47,7 @@ prepare_scenarios() {
   build=$1 work=$2
   shift 2
   image_maker=$build/tools/image_maker/ostrel_image_maker
-  flash_files=$build/tests/platform/linux/zel_flash_files
+  flash_files=$build/tests/support/zel_flash_files
   local number=0 name
   run_names=()
   for name in "${scenario_names[@]}"; do
