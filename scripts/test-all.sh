@@ -80,16 +80,16 @@ step "fuzz: every target for 12 s"
 
 step "reports of the Windows platform tests"
 # What the platform tests measured (trace comparison, the silent runs' tables, the windowed
-# run's states, the call gate's wrong calls), from their logged output without GoogleTest's own
-# lines; each run of the engines against a stand-in variant as its GoogleTest result; or the one
-# line saying why a build's tests did not run.
+# run's states, the short windowed runs, the call gate's wrong calls), from their logged output
+# without GoogleTest's own lines; each run of the engines against a stand-in variant as its
+# GoogleTest result; or the one line saying why a build's tests did not run.
 for preset in win32 win64; do
   printf -- '--- %s\n' "$preset"
   awk '/^[0-9]+\/[0-9]+ Testing: windows_tests_not_run/ { not_run = 1; next }
        not_run && /^this machine/ { print; not_run = 0 }
        /^[0-9]+\/[0-9]+ Testing: engines_vendor_e2e/ { variant = $3; next }
        variant && /^\[  (PASSED|FAILED)  \]/ { print variant ": " $0; variant = "" }
-       /^[0-9]+\/[0-9]+ Testing: (platform_|windowed_run|engines_call)/ { shown = 1; print; next }
+       /^[0-9]+\/[0-9]+ Testing: (platform_|windowed_|engines_call)/ { shown = 1; print; next }
        shown && /^<end of output>/ { shown = 0 }
        shown && !/^(\[|Output:|-+$|Note: Google Test|ok |Running main|Command:|Directory:)/ &&
          !/^[0-9]+\/[0-9]+ Test:|" start time: / { print }' \
