@@ -22,6 +22,8 @@
 #   --closer EXE     dialog_closer.exe, when the first argument is a kit rather than a build folder
 # The kit is build/<preset>/sim-kit; a build folder gives its sim-kit and its dialog_closer.exe.
 set -euo pipefail
+# windows_path and camera_section
+source "$(dirname "$0")/../tests/support/wincam.sh"
 usage() { sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//' >&2; exit 2; }
 
 views=windowed,silent
@@ -111,8 +113,6 @@ if [ "$platform" != native ]; then
   "${wine[@]}" wineboot --init >"$work/wineboot.log" 2>&1 ||
     { echo "the Wine prefix $prefix cannot be made: $(tail -n 3 "$work/wineboot.log")" >&2; exit 1; }
 fi
-# A Unix path as a Windows program sees it through Wine's Z: drive.
-windows_path() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
 
 # --- the outcomes: each a copy of the kit with its own world ---
 declare -A expected=(
@@ -120,18 +120,7 @@ declare -A expected=(
   [no-camera]=1 [no-firmware]=2 [not-loadable]=3 [unknown-vendor]=4 [update-failed]=5
   [library-missing]=5 [gave-up]=6)
 
-# camera <model> <vid> <pid> <release> [keys...]: the world's one camera.
-camera() {
-  local model=$1 vid=$2 pid=$3 release=$4
-  shift 4
-  printf '[Camera1]\nModel=%s\n' "$model"
-  printf 'DevicePath=\\\\?\\usb#vid_%s&pid_%s&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global\n' \
-    "$vid" "$pid"
-  printf 'InstanceId=USB\\VID_%s&PID_%s&MI_00\\6&2E3F1C7E&0&0000\n' "${vid^^}" "${pid^^}"
-  printf 'HardwareId=USB\\VID_%s&PID_%s&REV_%s&MI_00\n' "${vid^^}" "${pid^^}" "$release"
-  [ $# -eq 0 ] || printf '%s\n' "$@"
-}
-zel_camera() { camera zel 0408 2040 0105 Flash=camera1.flash RequestDelayUs=60 "$@"; }
+zel_camera() { camera_section zel 0408 2040 0105 Flash=camera1.flash RequestDelayUs=60 "$@"; }
 
 # make_case <outcome>: its program folder under <work>/cases, with world.ini kept for resets.
 make_case() {
@@ -142,12 +131,12 @@ make_case() {
   case $outcome in
     zel-update) world=$(zel_camera) ;;
     zel-up-to-date) world=$(zel_camera); cp "$dir/bin/zel.bin" "$dir/camera1.flash" ;;
-    r-path) world=$(camera plain 0c45 5822 0100) ;;
+    r-path) world=$(camera_section plain 0c45 5822 0100) ;;
     sonix-update)
-      world=$(camera sonix 0c45 6366 0100 Flash=sonix.flash RomVersion=232RO RomVersionByte5=1 Serial=SN42) ;;
-    sunplus-update) world=$(camera sunplus 0c45 2081 0100 Flash=sunplus.flash) ;;
+      world=$(camera_section sonix 0c45 6366 0100 Flash=sonix.flash RomVersion=232RO RomVersionByte5=1 Serial=SN42) ;;
+    sunplus-update) world=$(camera_section sunplus 0c45 2081 0100 Flash=sunplus.flash) ;;
     no-camera) world= ;;
-    no-firmware) world=$(camera plain 0408 1111 0100) ;;
+    no-firmware) world=$(camera_section plain 0408 1111 0100) ;;
     not-loadable) world=$(zel_camera); rm "$dir/bin/zel.bin" ;;
     unknown-vendor) world=$(zel_camera); sed -i 's/^CHIP=4/CHIP=7/' "$dir/pid.ini" ;;
     update-failed) world=$(zel_camera UnplugAfter=3000) ;;

@@ -1,9 +1,11 @@
-# Sourced by the tests and scripts that run a Windows build's shipped programs against the
-# Windows test camera. <runner> is the build's Wine runner (cmake/wine32-run.sh or
+# Sourced by the tests and scripts that run a Windows build's programs against the Windows test
+# camera or a simulated world. <runner> is the build's Wine runner (cmake/wine32-run.sh or
 # wine64-run.sh), which makes its prefix (WINEPREFIX) on first use; the camera is registered in
 # that prefix.
 #
 # windows_path <path>: the path as a Windows program sees it through Wine's Z: drive.
+# camera_section <model> <vid> <pid> <release> [<key line>...]: a world's [Camera1] section, a
+#   camera of that model on USB as Windows names it (hex ids as in its device path).
 # write_zel_world <camera folder> <time scale> [<key line>...]: the folder's simcam.ini, one ZEL
 #   camera of product 0x2040 whose flash is camera1.flash there (the caller writes it).
 # register_wincam <runner> <wincam.dll> <wincam_register.exe> <camera folder>: the test camera
@@ -17,14 +19,23 @@
 
 windows_path() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
 
+camera_section() {
+  local model=$1 vid=$2 pid=$3 release=$4
+  shift 4
+  printf '[Camera1]\nModel=%s\n' "$model"
+  printf 'DevicePath=\\\\?\\usb#vid_%s&pid_%s&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global\n' \
+    "$vid" "$pid"
+  printf 'InstanceId=USB\\VID_%s&PID_%s&MI_00\\6&2E3F1C7E&0&0000\n' "${vid^^}" "${pid^^}"
+  printf 'HardwareId=USB\\VID_%s&PID_%s&REV_%s&MI_00\n' "${vid^^}" "${pid^^}" "$release"
+  [ $# -eq 0 ] || printf '%s\n' "$@"
+}
+
 write_zel_world() {
   local folder=$1 time_scale=$2
   shift 2
   {
-    printf '[World]\nTimeScale=%s\n\n[Camera1]\nModel=zel\n' "$time_scale"
-    printf '%s\n' 'DevicePath=\\?\usb#vid_0408&pid_2040&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global' \
-      'InstanceId=USB\VID_0408&PID_2040&MI_00\6&2E3F1C7E&0&0000' \
-      'HardwareId=USB\VID_0408&PID_2040&REV_0105&MI_00' 'Flash=camera1.flash' "$@"
+    printf '[World]\nTimeScale=%s\n\n' "$time_scale"
+    camera_section zel 0408 2040 0105 Flash=camera1.flash "$@"
   } | sed 's/$/\r/' >"$folder/simcam.ini"
 }
 
