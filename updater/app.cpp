@@ -45,7 +45,11 @@ int CVarnelCameraApp::Run(std::u16string_view commandLine) {
     RunSilent(*record);
   } else {
     DialogLogic logic(*record);
-    platform_.RunDialog(logic);
+    if (!platform_.RunDialog(logic)) {
+      // Ending here would report success for an update never made: run it unseen instead.
+      platform_.DebugOutput(u"Ostrel: no window could be made, the run goes on as a silent one");
+      RunSilent(*record);
+    }
   }
   // An engine that has reported its end may still be storing its last values, and the
   // supervision may be drawing its last frame: let them return before the record goes.

@@ -182,14 +182,15 @@ std::unique_ptr<LoadedLibrary> FakePlatform::LoadProgramLibrary(const std::u16st
   return std::make_unique<FakeLibrary>(it->second);
 }
 
-void FakePlatform::RunDialog(DialogHandler& handler) {
+bool FakePlatform::RunDialog(DialogHandler& handler) {
+  if (!windowCanBeMade) return false;
   handler.OnInitDialog(view);
   for (;;) {
     SleepMs(closePeriodMs);
     for (const auto& [id, period] : view.ActiveTimers()) handler.OnTimer(id);
     handler.OnRepaint();
     ++closePresses;
-    if (handler.OnCloseRequest()) return;
+    if (handler.OnCloseRequest()) return true;
   }
 }
 

@@ -67,8 +67,9 @@ class FakePlatform : public Platform {
   std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath) override;
   std::unique_ptr<LoadedLibrary> LoadProgramLibrary(const std::u16string& fileName) override;
   // Calls OnInitDialog with the recording view, then, every closePeriodMs of fake time,
-  // fires the active timers, repaints and presses Close, until the handler lets it close.
-  void RunDialog(DialogHandler& handler) override;
+  // fires the active timers, repaints and presses Close, until the handler lets it close;
+  // without windowCanBeMade it returns false at once.
+  bool RunDialog(DialogHandler& handler) override;
   [[noreturn]] void EndProcessNow(int exitCode) override;
 
   // Waits for every thread started through StartThread.
@@ -83,6 +84,7 @@ class FakePlatform : public Platform {
   // Libraries by Windows file name: symbol name -> address.
   std::map<std::u16string, std::map<std::string, void*>> libraries;
   uint32_t closePeriodMs = 500;
+  bool windowCanBeMade = true;
   // Called at every SleepMs (after the clock moved), e.g. to play an engine in step.
   std::function<void()> onSleep;
 

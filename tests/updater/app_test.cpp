@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_platform.h"
+#include <algorithm>
+
 #include "text/utf16.h"
+#include "updater_fixture.h"
 
 namespace ostrel {
 namespace {
@@ -70,6 +72,40 @@ TEST_F(AppTest, WindowedRunWithoutCameraShowsItAndClosesOnFirstPress) {
   EXPECT_EQ(platform.view.Text(kCtlStatus), u"No camera!");
   EXPECT_EQ(platform.closePresses, 1);
   EXPECT_EQ(Log(), "\xFF\xFE" + kBanner + Utf16Le(u"No Camera found!\r\n"));
+}
+
+// Without a desktop the windowed run cannot show its dialog; it ends with the code a silent
+// run gives, never with success for an update it did not make.
+class WindowlessRunTest : public testing::UpdaterTest {};
+
+TEST_F(WindowlessRunTest, EndsWithTheSilentRunsCode) {
+  const struct {
+    const char* what;
+    bool camera;
+    int code;
+    std::u16string lastLogLine;
+  } cases[] = {
+      {"no camera", false, kOutcomeNoCamera, u"No Camera found!\r\n"},
+      {"ready, image missing", true, kOutcomeLoadFailed, u"load fail!\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ResetProgramValues();
+    if (c.camera) {
+      AddCamera(testing::UsbCamera(0x0408, 0x2040, 0x0105, "2e3f1c7e"));
+      WritePidIni({"[PID_2040]", "CHIP=4", "BIN=fw.bin"});
+    }
+    platform.windowCanBeMade = false;
+    EXPECT_EQ(CVarnelCameraApp(platform).Run(u""), c.code);
+    EXPECT_TRUE(platform.view.Lines().empty());
+    const std::string log = Log();
+    const std::string last = Utf16Le(c.lastLogLine);
+    EXPECT_EQ(log.substr(log.size() - std::min(log.size(), last.size())), last);
+    const auto lines = platform.DebugLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        u"Ostrel: no window could be made, the run goes on as a silent one"),
+              lines.end());
+  }
 }
 
 TEST_F(AppTest, MissingBinFolderRunsOnWithoutALog) {

@@ -123,8 +123,9 @@ class Platform {
   virtual std::unique_ptr<LoadedLibrary> LoadProgramLibrary(const std::u16string& fileName) = 0;
 
   // --- dialog ---
-  // Shows the dialog modally; returns when the handler has let it close.
-  virtual void RunDialog(DialogHandler& handler) = 0;
+  // Shows the dialog modally; returns when the handler has let it close. False when no window
+  // could be made at all (no desktop), before any call of the handler.
+  virtual bool RunDialog(DialogHandler& handler) = 0;
 
   // Ends the process at once with the code, without destroying anything: for a run that
   // ends while an engine thread still uses the update record.

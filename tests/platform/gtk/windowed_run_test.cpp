@@ -83,10 +83,11 @@ void Release(int result) {
 class WindowPlatform : public testing::FakePlatform {
  public:
   using FakePlatform::FakePlatform;
-  void RunDialog(DialogHandler& handler) override {
+  bool RunDialog(DialogHandler& handler) override {
     GtkDialog dialog(handler);
     dialog.Open();
     script(dialog);
+    return true;
   }
   std::function<void(GtkDialog&)> script;
 };

@@ -200,15 +200,16 @@ std::unique_ptr<LoadedLibrary> LinuxPlatform::LoadProgramLibrary(const std::u16s
   return LoadLibraryOfProgram(text::Utf16ToUtf8(ProgramFilePath()), fileName);
 }
 
-void LinuxPlatform::RunDialog(DialogHandler& handler) {
+bool LinuxPlatform::RunDialog(DialogHandler& handler) {
   std::string why;
-  if (RunWindowDialog(ProgramFolder(), handler, why)) return;
+  if (RunWindowDialog(ProgramFolder(), handler, why)) return true;
   if (!why.empty()) {
     DebugOutput(
         text::Utf8ToUtf16("Ostrel: no window (" + why + "), the dialog runs in the terminal"));
   }
   TerminalDialog dialog(stdout, STDIN_FILENO, *this);
   dialog.Run(handler);
+  return true;
 }
 
 void LinuxPlatform::EndProcessNow(int exitCode) {

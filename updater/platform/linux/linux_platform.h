@@ -39,7 +39,7 @@ class LinuxPlatform : public Platform {
   std::optional<std::vector<ImagingDevice>> ImagingDevices() override;
   std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath) override;
   std::unique_ptr<LoadedLibrary> LoadProgramLibrary(const std::u16string& fileName) override;
-  void RunDialog(DialogHandler& handler) override;
+  bool RunDialog(DialogHandler& handler) override;
   [[noreturn]] void EndProcessNow(int exitCode) override;
 
  private:

@@ -66,7 +66,7 @@ void SimPlatform::EndProcessNow(int exitCode) {
   std::abort();  // not reached: the host ends the process
 }
 
-void SimPlatform::RunDialog(DialogHandler& handler) {
+bool SimPlatform::RunDialog(DialogHandler& handler) {
   const std::u16string trace = world_.GetString(u"World", u"DialogTrace");
   if (!trace.empty()) {
     const int64_t period = world_.GetNumber(u"World", u"ClosePeriod").value_or(kDefaultClosePeriodMs);
@@ -74,14 +74,15 @@ void SimPlatform::RunDialog(DialogHandler& handler) {
                                      period > 0 ? static_cast<uint32_t>(period) : kDefaultClosePeriodMs,
                                      *this);
     dialog.Run(handler);
-    return;
+    return true;
   }
 #ifdef _WIN32
-  host_->RunDialog(handler);
+  return host_->RunDialog(handler);
 #else
   // Drawn here rather than by the host, so that its timers follow the scaled clock.
   linux_platform::TerminalDialog dialog(stdout, STDIN_FILENO, *this);
   dialog.Run(handler);
+  return true;
 #endif
 }
 

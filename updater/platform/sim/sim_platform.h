@@ -47,7 +47,7 @@ class SimPlatform : public Platform {
   std::unique_ptr<LoadedLibrary> LoadProgramLibrary(const std::u16string& fileName) override {
     return host_->LoadProgramLibrary(fileName);
   }
-  void RunDialog(DialogHandler& handler) override;
+  bool RunDialog(DialogHandler& handler) override;
   [[noreturn]] void EndProcessNow(int exitCode) override;
 
  private:

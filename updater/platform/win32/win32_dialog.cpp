@@ -16,6 +16,7 @@ class DialogWindow : public DialogView {
   explicit DialogWindow(DialogHandler& handler) : handler_(handler) {}
 
   INT_PTR Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  bool Opened() const { return window_ != nullptr; }
 
   void SetControlText(int controlId, const std::u16string& text) override {
     SetDlgItemTextW(window_, controlId, Wide(text).c_str());
@@ -106,16 +107,13 @@ INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-void RunResourceDialog(DialogHandler& handler) {
+bool RunResourceDialog(DialogHandler& handler) {
   INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
   InitCommonControlsEx(&controls);
   DialogWindow dialog(handler);
   const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDialogTemplate),
                                          nullptr, DialogProcedure, reinterpret_cast<LPARAM>(&dialog));
-  if (result == -1) {
-    // No window could be made (no desktop): the run still decides its outcome, unseen.
-    handler.OnInitDialog(dialog);
-  }
+  return result != -1 || dialog.Opened();
 }
 
 }  // namespace ostrel::win32

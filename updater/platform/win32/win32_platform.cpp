@@ -170,7 +170,7 @@ std::unique_ptr<LoadedLibrary> Win32Platform::LoadProgramLibrary(const std::u16s
   return std::make_unique<Win32Library>(module);
 }
 
-void Win32Platform::RunDialog(DialogHandler& handler) { RunResourceDialog(handler); }
+bool Win32Platform::RunDialog(DialogHandler& handler) { return RunResourceDialog(handler); }
 
 void Win32Platform::EndProcessNow(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
 

@@ -34,7 +34,7 @@ class Win32Platform : public Platform {
   std::optional<std::vector<ImagingDevice>> ImagingDevices() override;
   std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath) override;
   std::unique_ptr<LoadedLibrary> LoadProgramLibrary(const std::u16string& fileName) override;
-  void RunDialog(DialogHandler& handler) override;
+  bool RunDialog(DialogHandler& handler) override;
   [[noreturn]] void EndProcessNow(int exitCode) override;
 };
 
@@ -55,6 +55,6 @@ HMODULE LoadLibraryAtPath(const std::wstring& fullPath, LoadLibraryExFunction lo
                           LoadLibraryFunction load = LoadLibraryW);
 
 // The modal dialog from template 102 (win32_dialog.cpp).
-void RunResourceDialog(DialogHandler& handler);
+bool RunResourceDialog(DialogHandler& handler);
 
 }  // namespace ostrel::win32
