@@ -3,17 +3,18 @@
 # a firmware image (0107) added, and the archive's own Ostrel.exe -s run against the Windows test
 # camera in the runner's Wine prefix: no camera (exit 1); a camera at 0105 whose flash carries a
 # manufacturer name, updated (exit 0, the flash ends as the image with that name carried in);
-# the next run, which finds it up to date (exit 0, the flash untouched). Prints each run's exit
-# code and the log lines it wrote.
+# the next run, which finds it up to date (exit 0, the flash untouched); and the windowed run
+# where no window can be made (a desktop without a display), which must still update the camera
+# and end with the silent run's code. Prints each run's exit code and the log lines it wrote.
 #
 # usage: release_archive_test.sh <wine runner> <archive folder> <ostrel_image_maker.exe>
 #                                <zel_flash_files.exe> <wincam.dll> <wincam_register.exe>
-#                                <work folder>
+#                                <dialog_closer.exe> <work folder>
 set -euo pipefail
-[ $# -eq 7 ] || { echo "usage: $0 <wine runner> <archive folder> <ostrel_image_maker.exe>" \
+[ $# -eq 8 ] || { echo "usage: $0 <wine runner> <archive folder> <ostrel_image_maker.exe>" \
                        "<zel_flash_files.exe> <wincam.dll> <wincam_register.exe>" \
-                       "<work folder>" >&2; exit 2; }
-wine=$1 archives=$2 image_maker=$3 flash_files=$4 wincam=$5 register=$6 work=$7
+                       "<dialog_closer.exe> <work folder>" >&2; exit 2; }
+wine=$1 archives=$2 image_maker=$3 flash_files=$4 wincam=$5 register=$6 closer=$7 work=$8
 
 source "$(dirname "$0")/../support/wincam.sh"
 trap 'unregister_wincam "$wine" "$register" >/dev/null 2>&1 || true' EXIT
@@ -32,10 +33,26 @@ row case exit "log lines of the run"
 # run_silent <case> <expected exit> <expected log line>...: the archive's Ostrel.exe -s in its
 # own folder; the log lines after the run's banner must be exactly those given.
 run_silent() {
-  local name=$1 expected=$2 code=0
-  shift 2
+  local code=0
   (cd "$work/program" && exec timeout 120 "$wine" Ostrel.exe -s </dev/null >/dev/null 2>&1) ||
     code=$?
+  expect_run "$code" "$@"
+}
+
+# run_windowless <case> <expected exit> <expected log line>...: the archive's Ostrel.exe without
+# -s on a Wine desktop that has no display, started by dialog_closer.exe, which reports the exit
+# code (the desktop passes its lines on, not its code) and must find no window to press.
+run_windowless() {
+  local out code=none
+  out=$(unset DISPLAY; closed_windowed_run "$wine" ostrel-windowless "$closer" "$work/program/Ostrel.exe" 60)
+  [[ $out =~ ^"exit code "([0-9]+)" after 0 presses"$ ]] && code=${BASH_REMATCH[1]}
+  expect_run "$code" "$@"
+}
+
+# expect_run <exit code> <case> <expected exit> <expected log line>...: prints the run's rows.
+expect_run() {
+  local code=$1 name=$2 expected=$3
+  shift 3
   iconv -f UTF-16LE -t UTF-8 "$work/program/bin/Ostrel_sp.log" | sed '1s/^\xEF\xBB\xBF//; s/\r$//' |
     awk '/^=+[0-9][0-9]:[0-9][0-9]:[0-9][0-9] \([0-9][0-9]\/[0-9][0-9]\)=+$/ { n = 0; next }
          { line[n++] = $0 } END { for (i = 0; i < n; ++i) print line[i] }' >"$work/log.txt"
@@ -77,6 +94,13 @@ cp "$work/camera/camera1.flash" "$work/updated.flash"
 mapfile -t lines < <(loaded 0107)
 run_silent "up to date" 0 "${lines[@]}" "**FW version is the same, skip update!"
 cmp -s "$work/camera/camera1.flash" "$work/updated.flash" || fail "up to date: the flash changed"
+
+"$wine" "$flash_files" camera 0105 "$manufacturer" "$(windows_path "$work/camera/camera1.flash")"
+register_wincam "$wine" "$wincam" "$register" "$work/camera"
+mapfile -t lines < <(loaded 0105)
+run_windowless "no window, 0105 -> 0107" 0 "${lines[@]}" "Start update!"
+cmp -s "$work/camera/camera1.flash" "$work/expected.flash" ||
+  fail "no window: the flash is not the image with the manufacturer name '$manufacturer'"
 
 echo "$failures failed"
 [ "$failures" = 0 ]

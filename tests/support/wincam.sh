@@ -16,6 +16,11 @@
 #   the archive folder) unzipped, its top folder made <folder>, as an operator unpacks it.
 # add_zel_firmware <runner> <ostrel_image_maker.exe> <program folder> <version>: a pid.ini
 #   naming zel.bin for product 0x2040, and bin/zel.bin of that version.
+# closed_windowed_run <runner> <desktop> <dialog_closer.exe> <program> <give-up s>: the
+#   program's windowed run on the Wine virtual desktop of that name, Close pressed every 100 ms;
+#   prints the closer's line ("exit code C after N presses" or "close refused ..."), since a
+#   desktop passes its program's lines on, not its exit code. The desktop takes the caller's
+#   display, or none when DISPLAY is unset.
 
 windows_path() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
 
@@ -61,4 +66,10 @@ add_zel_firmware() {
   local runner=$1 image_maker=$2 program=$3 version=$4
   printf '[PID_2040]\r\nCHIP=4\r\nBIN=zel.bin\r\n' >"$program/pid.ini"
   "$runner" "$image_maker" zel "$version" "$(windows_path "$program/bin/zel.bin")"
+}
+
+closed_windowed_run() {
+  local runner=$1 desktop=$2 closer=$3 program=$4 give_up=$5
+  "$runner" explorer "/desktop=$desktop,640x480" "$(windows_path "$closer")" \
+    "$(windows_path "$program")" 100 "$give_up" </dev/null 2>/dev/null | tr -d '\r' || true
 }

@@ -57,10 +57,8 @@ declare -A expected=([r-path]=0 [library-missing]=5) ended hung other
 for round in $(seq "$runs"); do
   for outcome in r-path library-missing; do
     # On a Wine virtual desktop of this display: the prefix's own desktop keeps the display of
-    # the session's first program, which may be another test's, long gone. The desktop passes
-    # the closer's lines on, not its exit code.
-    out=$("$wine" explorer /desktop=ostrel-short-runs,640x480 "$(windows_path "$closer")" \
-            "$(windows_path "$work/$outcome/Ostrel.exe")" 100 "$limit_s" </dev/null | tr -d '\r') || true
+    # the session's first program, which may be another test's, long gone.
+    out=$(closed_windowed_run "$wine" ostrel-short-runs "$closer" "$work/$outcome/Ostrel.exe" "$limit_s")
     code=other
     [[ $out =~ ^"exit code "([0-9]+)" after "[1-9][0-9]*" presses"$ ]] && code=${BASH_REMATCH[1]}
     [[ $out != "close refused "* ]] || code=hung

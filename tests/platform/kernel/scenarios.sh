@@ -36,9 +36,10 @@ program() {
   fi
   guest "cp /bench/bin/ostrel /bench/bin/libtandrel.so $1/"
 }
-# ostrel_step <name> <program folder>: ostrel -s in that folder, its log kept as <name>.log.
+# ostrel_step <name> <program folder> [<arguments>]: ostrel in that folder (-s unless other
+# arguments are given), its log kept as <name>.log.
 ostrel_step() {
-  guest "(cd $2 && step $1 ./ostrel -s)" "cp $2/bin/Ostrel_sp.log $1.log 2>/dev/null; rm -f $2/bin/Ostrel_sp.log"
+  guest "(cd $2 && step $1 ./ostrel ${3--s})" "cp $2/bin/Ostrel_sp.log $1.log 2>/dev/null; rm -f $2/bin/Ostrel_sp.log"
 }
 
 guest() { printf '%s\n' "$@" >>"$dir/run.sh"; }
@@ -216,7 +217,8 @@ check_unplug_and_restore() {
 }
 
 # ostrel -s outcomes that need no update: up to date (0), no matching firmware (2), image not
-# loadable (3), unknown chip vendor (4), and with the camera gone, no camera (1).
+# loadable (3), unknown chip vendor (4), and with the camera gone, no camera (1); and the
+# windowed run, drawn in the terminal (the guest has no display), refusing the image (3).
 prepare_ostrel_outcomes() {
   world_camera 1 zel 0408 2040
   zel_flash 1 0105
@@ -229,19 +231,23 @@ prepare_ostrel_outcomes() {
   ostrel_step pid-not-match pid-not-match
   ostrel_step not-loadable not-loadable
   ostrel_step unknown-vendor unknown-vendor
+  ostrel_step windowed-not-loadable not-loadable ""
   guest cameras_stop
   ostrel_step no-camera up-to-date
 }
 check_ostrel_outcomes() {
   local outcome
-  for outcome in up-to-date:0 pid-not-match:2 not-loadable:3 unknown-vendor:4 no-camera:1; do
+  for outcome in up-to-date:0 pid-not-match:2 not-loadable:3 unknown-vendor:4 no-camera:1 \
+                 windowed-not-loadable:3; do
     expect_code "${outcome%:*}" "${outcome#*:}"
-    printf '  ostrel -s %-16s exit %s (expected %s)\n' "${outcome%:*}" "$(code_of "${outcome%:*}")" "${outcome#*:}"
+    printf '  ostrel %-24s exit %s (expected %s)\n' "${outcome%:*}" "$(code_of "${outcome%:*}")" "${outcome#*:}"
     scenario_transfers=$(( scenario_transfers + $(transfers "${outcome%:*}" Camera1) ))
   done
   expect_log up-to-date "**FW version is the same, skip update!"
   expect_log pid-not-match "PID not match"
   expect_log not-loadable "Auto load the file[zel.bin], load fail!"
+  expect_log windowed-not-loadable "Auto load the file[zel.bin], load fail!"
+  expect_out windowed-not-loadable "No file[zel.bin]!"
   expect_log no-camera "No Camera found!"
   same camera1.flash camera1.before
 }
