@@ -1,6 +1,7 @@
 // The text rules a camera and pid.ini are read with: four-digit hex parsing (8- and 16-bit
-// characters), hardware ids, instance-id pieces and USB device paths, and pid.ini's
+// characters), hardware ids, instance ids and USB device paths, and pid.ini's
 // product-id list, BIN sentinel and CHIP numbers.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -37,13 +38,15 @@ void CheckIdentity(const std::u16string& text, uint16_t vid, uint16_t pid, uint1
   Check(back.vid == vid && back.pid == pid && back.bcd == bcd, "a formatted hardware id reads back");
   ostrel::IsBootRomIdentity(parsed);
 
-  const std::u16string piece = ostrel::InstanceIdPiece(text);
-  Check(piece.find(u'&') == std::u16string::npos, "a piece holds no separator");
   const std::string path = text::Utf16ToCp1252(text);
   ostrel::IsUsbDevicePath(path);
-  // A text the ANSI code page carries unchanged holds its own piece (compared without case).
-  if (!piece.empty() && text::Cp1252ToUtf16(path) == text) {
-    Check(ostrel::DevicePathHoldsPiece(path, piece), "an instance id holds its own piece");
+  // A path made of an instance id that the ANSI code page carries unchanged, each "\" written
+  // "#", holds that instance id.
+  std::string pathForm = path;
+  std::replace(pathForm.begin(), pathForm.end(), '\\', '#');
+  if (!text.empty() && text::Cp1252ToUtf16(path) == text) {
+    Check(ostrel::DevicePathHoldsInstanceId("\\\\?\\" + pathForm + "#{x}", text),
+          "a path made of an instance id holds it");
   }
 }
 

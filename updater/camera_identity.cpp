@@ -33,26 +33,15 @@ bool IsUsbDevicePath(std::string_view devicePath) {
   return bus == "usb" || bus == "USB";
 }
 
-std::u16string InstanceIdPiece(std::u16string_view instanceId) {
-  size_t start = 0;
-  for (int skipped = 0; skipped < 3; ++skipped) {
-    const size_t amp = instanceId.find(u'&', start);
-    if (amp == std::u16string_view::npos) return {};
-    start = amp + 1;
-  }
-  const size_t end = std::min(instanceId.find(u'&', start), instanceId.size());
-  std::u16string piece(instanceId.substr(start, end - start));
-  for (char16_t& c : piece) c = text::ToUpperAscii(c);
-  return piece;
-}
-
-bool DevicePathHoldsPiece(std::string_view devicePath, std::u16string_view piece) {
-  if (piece.empty()) return false;
+bool DevicePathHoldsInstanceId(std::string_view devicePath, std::u16string_view instanceId) {
+  if (instanceId.empty()) return false;
+  std::u16string pathForm(instanceId);
+  std::replace(pathForm.begin(), pathForm.end(), u'\\', u'#');
   const std::u16string path = text::Cp1252ToUtf16(devicePath);
   const auto sameLetter = [](char16_t a, char16_t b) {
     return text::ToUpperAscii(a) == text::ToUpperAscii(b);
   };
-  return std::search(path.begin(), path.end(), piece.begin(), piece.end(), sameLetter) !=
+  return std::search(path.begin(), path.end(), pathForm.begin(), pathForm.end(), sameLetter) !=
          path.end();
 }
 

@@ -23,11 +23,11 @@ int CVarnelCameraDlg::EnumerateVideoDevices() {
 
 int CVarnelCameraDlg::FindCameraIdentity(int index) {
   if (index < 0 || index >= kDevicePathCount) return 1;
-  const std::optional<std::vector<ImagingDevice>> devices = platform_.ImagingDevices();
+  const std::optional<std::vector<SetupDevice>> devices = platform_.SetupDevices();
   if (!devices) return 1;
   const char* path = g_szDevicePaths[index];
-  for (const ImagingDevice& device : *devices) {
-    if (!DevicePathHoldsPiece(path, InstanceIdPiece(device.instanceId))) continue;
+  for (const SetupDevice& device : *devices) {
+    if (!DevicePathHoldsInstanceId(path, device.instanceId)) continue;
     const CameraIdentity identity = ParseHardwareId(device.firstHardwareId);
     m_wVid = identity.vid;
     m_wPid = identity.pid;
@@ -53,8 +53,8 @@ void CVarnelCameraDlg::DetectCameraAndFirmware() {
     return;
   }
 
-  // The identity is not cleared between devices: a device without an imaging-class entry is
-  // judged by the numbers of the device before it.
+  // The identity is not cleared between devices: a device without a setup entry of its own
+  // keeps the numbers of the device before it, which that device's product id did not match.
   for (int i = 0; i < deviceCount && m_nPidIndex < 0; ++i) {
     FindCameraIdentity(i);
     for (int k = 0; k < m_nPidCount; ++k) {

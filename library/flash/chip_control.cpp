@@ -1,6 +1,7 @@
 // Chip control: the PLL start-up and the chip reset as register sequences, USB boot, the raw
 // pass-through of extension unit 0, and the exports this library does not support.
 #include <algorithm>
+#include <vector>
 
 #include "flash/chip_variant.h"
 #include "tandrel.h"
@@ -117,8 +118,14 @@ extern "C" TANDREL_API int ZelXuGet(int selector, unsigned char* data, unsigned 
     if (data == nullptr) return ZEL_OK;
     const uint32_t n = std::min({length, available, XuAccess::kPayloadLength});
     *controlLength = n;
-    if (!access.GetControl(access.m_nSelector, n, access.m_Data)) return MapXuStatus(access.m_hrLast);
-    std::copy_n(access.m_Data, n, data);
+    if (n == 0) return ZEL_OK;
+    // The whole control is read, whatever part is asked for: the platform refuses a buffer
+    // shorter than the control rather than read part of it.
+    std::vector<uint8_t> whole(available);
+    if (!access.GetControl(access.m_nSelector, available, whole.data())) {
+      return MapXuStatus(access.m_hrLast);
+    }
+    std::copy_n(whole.begin(), n, data);
     return ZEL_OK;
   });
 }

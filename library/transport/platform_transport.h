@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tandrel.h"
 
@@ -27,15 +28,17 @@ constexpr Guid kExtensionUnitSets[2] = {
     {0x0FB885C3, 0x68C2, 0x4547, {0x90, 0xF7, 0x8F, 0x47, 0x57, 0x9D, 0x95, 0xFC}},
 };
 
-// Flags of a request on a topology node: KSPROPERTY_TYPE_GET / _SET with _TOPOLOGY.
+// Flags of a request on a topology node: KSPROPERTY_TYPE_GET / _SET / _SETSUPPORT with
+// _TOPOLOGY.
 constexpr uint32_t kPropertyGetOnNode = 0x10000001;
 constexpr uint32_t kPropertySetOnNode = 0x10000002;
+constexpr uint32_t kPropertySupportOnNode = 0x10000100;
 
 // The 32-byte node-property record every control request carries.
 struct NodeProperty {
   Guid set;           // property set of the extension unit
   uint32_t id;        // control selector
-  uint32_t flags;     // kPropertyGetOnNode or kPropertySetOnNode
+  uint32_t flags;     // kPropertyGetOnNode, kPropertySetOnNode or kPropertySupportOnNode
   uint32_t nodeId;    // the unit's topology node
   uint32_t reserved;  // 0
 };
@@ -56,10 +59,13 @@ class AutoUpdateEvent {
 class DeviceControl {
  public:
   virtual ~DeviceControl() = default;
-  // The first device-specific topology node: 0 found (nodeId set), 1 none, else a status.
-  virtual uint32_t FindExtensionNode(uint32_t& nodeId) = 0;
+  // The device-specific topology nodes (the camera's extension units, of whatever vendor) in
+  // the platform's order: 0 with the list, else a status.
+  virtual uint32_t DeviceSpecificNodes(std::vector<uint32_t>& nodes) = 0;
   // One property request; returns its status word (0 success). A request without data and
-  // with length 0 is the size probe, which reports the control's length in bytesReturned.
+  // with length 0 is the size probe, which reports the control's length in bytesReturned. A
+  // support query (kPropertySupportOnNode, no data) succeeds only on the node that owns the
+  // property set.
   virtual uint32_t Property(const NodeProperty& property, uint8_t* data, uint32_t length,
                             uint32_t& bytesReturned) = 0;
   // Enables the auto-update notification (KSEVENT_VIDCAP_AUTO_UPDATE); null with a non-zero
@@ -73,6 +79,14 @@ class BoundCamera {
  public:
   virtual ~BoundCamera() = default;
   virtual ZelDeviceHandle Handle() const = 0;
+};
+
+// The camera an XuAccess opens: a handle, plus the library's own reference when the library
+// holds the camera itself (null for a handle the host owns). A platform may bind a camera it
+// holds anew when the camera left the bus and came back (a chip reset does that).
+struct CameraRef {
+  ZelDeviceHandle handle = nullptr;
+  std::shared_ptr<BoundCamera> reference;
 };
 
 // A camera named by text (a node path, a simulated device path), held as the library's own
@@ -111,8 +125,8 @@ class Transport {
   virtual bool PrepareCallingThread() { return false; }
   // Undoes one PrepareCallingThread that returned true; called on the same thread.
   virtual void ReleaseCallingThread() {}
-  // Opens the control interface of a camera handle; null with a non-zero status on failure.
-  virtual std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) = 0;
+  // Opens the control interface of a camera; null with a non-zero status on failure.
+  virtual std::unique_ptr<DeviceControl> OpenControl(const CameraRef& camera, uint32_t& status) = 0;
   // The pause between retries.
   virtual void Sleep(uint32_t milliseconds) = 0;
   // Whole seconds of the clock the chip-erase time limit reads.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "transport/camera_name.h"
 #include "transport/xu_status.h"
@@ -9,10 +11,10 @@
 namespace tandrel {
 namespace {
 
-
 constexpr int kMaxProbeRepeats = 10;
 constexpr uint32_t kRetryPauseMs = 100;
 constexpr uint32_t kEnumerationEnded = 1;
+constexpr uint32_t kNoExtensionNode = 1;
 constexpr char kNoDeviceId[] = "No ZEL device found";
 
 void SetDeviceId(char (&target)[20], const std::string& id) {
@@ -28,37 +30,62 @@ XuAccess::~XuAccess() { Close(); }
 
 bool XuAccess::Open(const CameraRef& camera) {
   if (camera.handle != nullptr) {
-    m_hCamera = camera.handle;
+    m_camera = camera;
     m_bOwnsFilter = false;
   } else {
     m_bOwnsFilter = true;
     m_hrLast = FindCamera();
     if (m_hrLast != 0) return false;
   }
-  if (m_hCamera == nullptr) return false;
+  if (m_camera.handle == nullptr) return false;
   try {
-    m_pControl = PlatformTransport().OpenControl(m_hCamera, m_hrLast);
+    m_pControl = PlatformTransport().OpenControl(m_camera, m_hrLast);
     if (!m_pControl) return false;
-    m_hrLast = m_pControl->FindExtensionNode(m_nNodeId);
+    m_hrLast = FindExtensionNode();
     return m_hrLast == 0;
   } catch (...) {
     return false;
   }
 }
 
+uint32_t XuAccess::FindExtensionNode() {
+  std::vector<uint32_t> nodes;
+  const uint32_t status = m_pControl->DeviceSpecificNodes(nodes);
+  if (status != 0) return status;
+  if (nodes.empty()) return kNoExtensionNode;
+  // One support query per node and unit at most; a node that owns one unit's set owns no other.
+  std::optional<uint32_t> owner[2];
+  for (uint32_t unit = 0; unit < 2; ++unit) {
+    for (const uint32_t node : nodes) {
+      if (node == owner[0]) continue;
+      NodeProperty query{};
+      query.set = kExtensionUnitSets[unit];
+      query.flags = kPropertySupportOnNode;
+      query.nodeId = node;
+      uint32_t returned = 0;
+      if (m_pControl->Property(query, nullptr, 0, returned) == 0) {
+        owner[unit] = node;
+        break;
+      }
+    }
+  }
+  m_nNodeId = owner[0].value_or(nodes.front());
+  m_nUnitNodes[0] = m_nNodeId;
+  m_nUnitNodes[1] = owner[1].value_or(m_nNodeId + 1);
+  return 0;
+}
+
 void XuAccess::Close() {
   m_pControl.reset();
   if (m_bOwnsFilter) {
-    m_pFoundCamera.reset();
-    m_hCamera = nullptr;
+    m_camera = CameraRef{};
     ReleaseCallingThread();
   }
 }
 
 uint32_t XuAccess::FindCamera() {
   SetDeviceId(m_szDeviceId, kNoDeviceId);
-  m_pFoundCamera.reset();
-  m_hCamera = nullptr;
+  m_camera = CameraRef{};
   ReleaseCallingThread();
   m_bThreadPrepared = PlatformTransport().PrepareCallingThread();
   m_preparedThread = std::this_thread::get_id();
@@ -85,9 +112,9 @@ uint32_t XuAccess::BindFirstSupported() {
       const std::string name = ConvertedDisplayName(devices->DisplayName(i));
       if (!IsSupportedCamera(name)) continue;
       uint32_t status = 0;
-      m_pFoundCamera = devices->Bind(i, status);
-      if (!m_pFoundCamera) return status != 0 ? status : kEnumerationEnded;
-      m_hCamera = m_pFoundCamera->Handle();
+      std::shared_ptr<BoundCamera> found = devices->Bind(i, status);
+      if (!found) return status != 0 ? status : kEnumerationEnded;
+      m_camera = CameraRef{found->Handle(), std::move(found)};
       SetDeviceId(m_szDeviceId, DeviceIdOf(name));
       return 0;
     }
@@ -100,7 +127,7 @@ std::shared_ptr<BoundCamera> XuAccess::TakeFoundCamera() {
   m_bOwnsFilter = false;
   // The camera is used by later calls: the thread stays prepared for it.
   m_bThreadPrepared = false;
-  return m_pFoundCamera;
+  return m_camera.reference;
 }
 
 NodeProperty XuAccess::Property(uint32_t selector, uint32_t flags) const {
@@ -108,7 +135,7 @@ NodeProperty XuAccess::Property(uint32_t selector, uint32_t flags) const {
   property.set = kExtensionUnitSets[m_nUnit & 1];
   property.id = selector;
   property.flags = flags;
-  property.nodeId = m_nNodeId + m_nUnit;
+  property.nodeId = m_nUnitNodes[m_nUnit & 1];
   return property;
 }
 

@@ -11,13 +11,6 @@
 
 namespace tandrel {
 
-// The camera an XuAccess opens: a handle, plus the library's own reference when the library
-// found the camera itself (null for a handle the host owns).
-struct CameraRef {
-  ZelDeviceHandle handle = nullptr;
-  std::shared_ptr<BoundCamera> reference;
-};
-
 class XuAccess {
  public:
   static constexpr uint32_t kPayloadLength = 64;
@@ -28,7 +21,7 @@ class XuAccess {
   XuAccess& operator=(const XuAccess&) = delete;
 
   // Opens the given camera, or finds the first supported one when its handle is null. True
-  // when the control interface and the extension-unit node were obtained; m_hrLast holds the
+  // when the control interface and the extension-unit nodes were obtained; m_hrLast holds the
   // failing status otherwise.
   bool Open(const CameraRef& camera);
   void Close();
@@ -55,7 +48,9 @@ class XuAccess {
   bool GetCurrent();
 
   uint32_t m_nUnit = 0;
+  // The node of each extension unit (m_nNodeId is unit 0's).
   uint32_t m_nNodeId = 0;
+  uint32_t m_nUnitNodes[2] = {};
   uint32_t m_nSelector = 1;
   uint32_t m_nLength = kPayloadLength;
   uint8_t m_Data[kPayloadLength] = {};
@@ -68,11 +63,14 @@ class XuAccess {
   // The size probe, repeated while the status's error is one of the busy ones.
   uint32_t Probe(uint32_t selector, bool retryOnGeneralFailure, uint32_t& length);
   NodeProperty Property(uint32_t selector, uint32_t flags) const;
+  // Each unit's node: the device-specific node that answers a support query for the unit's
+  // property set; where none does (an older driver), the first device-specific node and the
+  // next. 0 found, 1 no device-specific node, else a status.
+  uint32_t FindExtensionNode();
   uint32_t BindFirstSupported();
   void ReleaseCallingThread();
 
-  ZelDeviceHandle m_hCamera = nullptr;
-  std::shared_ptr<BoundCamera> m_pFoundCamera;
+  CameraRef m_camera;
   std::unique_ptr<DeviceControl> m_pControl;
   bool m_bOwnsFilter = false;
   bool m_bThreadPrepared = false;

@@ -14,6 +14,7 @@ constexpr uint32_t kErrorInvalidParameter = 87;
 constexpr uint32_t kErrorMoreData = 234;
 constexpr uint32_t kErrorDeviceNotConnected = 1167;
 constexpr uint32_t kErrorNotFound = 1168;
+constexpr uint32_t kErrorSetNotFound = 1170;
 
 // The status word of a failure carrying a Win32 error, as the platform's HRESULTs do.
 constexpr uint32_t StatusFromWin32(uint32_t error) { return 0x80070000u | (error & 0xFFFFu); }

@@ -46,6 +46,7 @@ uint32_t FlashPort::Set(const ControlBytes& request) {
   if (command == kConfig && request[1] == 0) return kStatusOk;
   if (command == kConfig && request[1] == 1) {
     bootMode_ = request[2];
+    bootSwitched_ = true;
     return kStatusOk;
   }
   return kStatusInvalidParameter;
@@ -75,6 +76,12 @@ uint32_t FlashPort::ProgramData(const ControlBytes& request, uint32_t count) {
   }
   writeAddress_ += count;
   return kStatusOk;
+}
+
+bool FlashPort::TakeBootSwitch() {
+  const bool switched = bootSwitched_;
+  bootSwitched_ = false;
+  return switched;
 }
 
 uint32_t FlashPort::Get(ControlBytes& reply) {

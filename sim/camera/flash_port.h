@@ -19,6 +19,8 @@ class FlashPort : public ControlPort {
   uint32_t Get(ControlBytes& reply) override;
 
   uint8_t BootMode() const { return bootMode_; }
+  // Whether a switch to USB boot was asked since the last call: the chip restarts then.
+  bool TakeBootSwitch();
 
  private:
   uint32_t EraseCommand(const ControlBytes& request);
@@ -32,6 +34,7 @@ class FlashPort : public ControlPort {
   bool streaming_ = false;  // reads return flash data rather than the last answer
   ControlBytes answer_{};
   uint8_t bootMode_ = 0;
+  bool bootSwitched_ = false;
 };
 
 }  // namespace sim

@@ -33,6 +33,20 @@ std::optional<ControlBytes> WorldBytes(const WorldFile& world, const std::u16str
   return control;
 }
 
+std::map<RequestFaults::Control, int64_t> ControlNumbers(const WorldFile& world,
+                                                       const std::u16string& section,
+                                                       const char* prefix) {
+  std::map<RequestFaults::Control, int64_t> numbers;
+  for (int unit = 0; unit < kUnits; ++unit) {
+    for (uint32_t selector = 0; selector < kSelectors; ++selector) {
+      if (auto number = world.GetNumber(section, ControlKey(prefix, unit, selector))) {
+        numbers[{unit, selector}] = *number;
+      }
+    }
+  }
+  return numbers;
+}
+
 RequestFaults RequestFaults::FromWorld(const WorldFile& world, const std::u16string& section) {
   RequestFaults faults;
   faults.busyProbes = std::max<int64_t>(0, WorldNumber(world, section, u"BusyProbes", 0));
@@ -49,20 +63,19 @@ RequestFaults RequestFaults::FromWorld(const WorldFile& world, const std::u16str
   faults.failRequestStatus = static_cast<uint32_t>(
       WorldNumber(world, section, u"FailRequestStatus", kStatusGeneralFailure));
   faults.failRequestRaises = WorldNumber(world, section, u"FailRequestAccessViolation", 0) == 1;
+  for (auto& [control, status] : ControlNumbers(world, section, "Fail")) {
+    faults.fail[control] = static_cast<uint32_t>(status);
+  }
+  for (auto& [control, status] : ControlNumbers(world, section, "FailSet")) {
+    faults.failSet[control] = static_cast<uint32_t>(status);
+  }
+  for (auto& [control, status] : ControlNumbers(world, section, "FailGet")) {
+    faults.failGet[control] = static_cast<uint32_t>(status);
+  }
   for (int unit = 0; unit < kUnits; ++unit) {
     for (uint32_t selector = 0; selector < kSelectors; ++selector) {
-      const Control control{unit, selector};
-      if (auto status = world.GetNumber(section, ControlKey("Fail", unit, selector))) {
-        faults.fail[control] = static_cast<uint32_t>(*status);
-      }
-      if (auto status = world.GetNumber(section, ControlKey("FailSet", unit, selector))) {
-        faults.failSet[control] = static_cast<uint32_t>(*status);
-      }
-      if (auto status = world.GetNumber(section, ControlKey("FailGet", unit, selector))) {
-        faults.failGet[control] = static_cast<uint32_t>(*status);
-      }
       if (auto reply = WorldBytes(world, section, ControlKey("Reply", unit, selector))) {
-        faults.replies[control] = *reply;
+        faults.replies[{unit, selector}] = *reply;
       }
     }
   }

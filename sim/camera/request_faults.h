@@ -35,6 +35,10 @@ struct RequestFaults {
 // The number under key, or fallback when absent or malformed.
 int64_t WorldNumber(const WorldFile& world, const std::u16string& section,
                     const std::u16string& key, int64_t fallback);
+// The numbers under the keys <prefix><U>.<S> (units 0 and 1, selectors 0 to 15), by control.
+std::map<RequestFaults::Control, int64_t> ControlNumbers(const WorldFile& world,
+                                                       const std::u16string& section,
+                                                       const char* prefix);
 // The hex bytes under key, zero-padded (or cut) to one control; nothing when absent or bad.
 std::optional<ControlBytes> WorldBytes(const WorldFile& world, const std::u16string& section,
                                        const std::u16string& key);

@@ -15,18 +15,7 @@
 namespace sim {
 namespace {
 
-constexpr uint8_t kUnitSets[2][16] = {
-    {0x28, 0x17, 0x9E, 0x5D, 0x8D, 0xAB, 0xA9, 0x4F, 0x9A, 0xCB, 0xF6, 0xD5, 0x6D, 0xBC, 0x05, 0xA6},
-    {0xC3, 0x85, 0xB8, 0x0F, 0xC2, 0x68, 0x47, 0x45, 0x90, 0xF7, 0x8F, 0x47, 0x57, 0x9D, 0x95, 0xFC},
-};
-constexpr uint32_t kControlLength = 64;
-
-int UnitOf(const uint8_t (&propertySet)[16]) {
-  for (int unit = 0; unit < 2; ++unit) {
-    if (std::memcmp(propertySet, kUnitSets[unit], 16) == 0) return unit;
-  }
-  return -1;
-}
+constexpr uint32_t kDefaultControlLength = 64;
 
 ControlBytes SystemInfoDefault() {
   ControlBytes record{};
@@ -73,6 +62,8 @@ ZelCamera::ZelCamera(const WorldFile& world, const CameraConfig& config, TraceLo
       trace_(trace),
       faults_(RequestFaults::FromWorld(world, config.section)),
       hasExtensionUnit_(WorldNumber(world, config.section, u"NoExtensionUnit", 0) == 0),
+      topology_(Topology::FromWorld(world, config.section, hasExtensionUnit_)),
+      controlLengths_(ControlNumbers(world, config.section, "ControlLength")),
       requestDelay_(static_cast<double>(WorldNumber(world, config.section, u"RequestDelayUs", 0)) *
                     world.TimeScale()),
       busyProbesLeft_(faults_.busyProbes),
@@ -84,10 +75,10 @@ ZelCamera::ZelCamera(const WorldFile& world, const CameraConfig& config, TraceLo
 
 ZelCamera::~ZelCamera() { StopRaiser(); }
 
-std::optional<uint32_t> ZelCamera::NodeOf(const uint8_t (&propertySet)[16]) {
-  const int unit = UnitOf(propertySet);
-  if (unit < 0) return std::nullopt;
-  return kExtensionNode + static_cast<uint32_t>(unit);
+std::optional<uint32_t> ZelCamera::NodeOf(const uint8_t (&propertySet)[16]) const {
+  const int unit = ZelUnitOf(propertySet);
+  if (unit < 0 || !hasExtensionUnit_) return std::nullopt;
+  return topology_.NodeOfUnit(unit);
 }
 
 uint32_t ZelCamera::SetAutoUpdateListener(std::function<void()> listener) {
@@ -158,6 +149,21 @@ uint64_t ZelCamera::PowerOns() const {
   return powerOns_;
 }
 
+uint64_t ZelCamera::Enumerations() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return 1 + departures_;
+}
+
+std::chrono::steady_clock::time_point ZelCamera::LastDeparture() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return lastDeparture_;
+}
+
+void ZelCamera::Depart() {
+  ++departures_;
+  lastDeparture_ = std::chrono::steady_clock::now();
+}
+
 uint8_t ZelCamera::BootMode() const {
   std::lock_guard<std::mutex> hold(mutex_);
   return controls_->flashPort.BootMode();
@@ -187,6 +193,14 @@ ControlPort* ZelCamera::Port(int unit, uint32_t selector) {
   return nullptr;
 }
 
+uint32_t ZelCamera::ControlLength(int unit, uint32_t selector) const {
+  const auto declared = controlLengths_.find({unit, selector});
+  if (declared == controlLengths_.end() || declared->second < 1 || declared->second > 0xFFFF) {
+    return kDefaultControlLength;
+  }
+  return static_cast<uint32_t>(declared->second);
+}
+
 uint32_t ZelCamera::Request(const uint8_t (&propertySet)[16], uint32_t selector, uint32_t flags,
                             uint32_t nodeId, uint8_t* data, uint32_t length,
                             uint32_t& bytesReturned) {
@@ -197,10 +211,11 @@ uint32_t ZelCamera::Request(const uint8_t (&propertySet)[16], uint32_t selector,
     hold.unlock();
     for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
   }
-  const int unit = UnitOf(propertySet);
+  const int unit = ZelUnitOf(propertySet);
   const bool probe = data == nullptr && length == 0;
   bytesReturned = 0;
-  const uint32_t status = Serve(unit, selector, flags, nodeId, data, length, bytesReturned);
+  const uint32_t status =
+      Serve(propertySet, unit, selector, flags, nodeId, data, length, bytesReturned);
   // The flash is non-volatile: whatever this request changed is on file before it is traced
   // and returns.
   flash_.Persist();
@@ -209,18 +224,22 @@ uint32_t ZelCamera::Request(const uint8_t (&propertySet)[16], uint32_t selector,
   const uint32_t shown = flags == kSetOnNode ? length : bytesReturned;
   trace_.Line(RequestLine(op, unit, selector, probe ? bytesReturned : length, data,
                           carriesData ? shown : 0, status));
-  if (registers_.TakeResetRequest()) PowerOn();
+  if (registers_.TakeResetRequest()) {
+    PowerOn();
+    Depart();
+  } else if (controls_->flashPort.TakeBootSwitch()) {
+    Depart();
+  }
   return status;
 }
 
-uint32_t ZelCamera::Serve(int unit, uint32_t selector, uint32_t flags, uint32_t nodeId,
-                          uint8_t* data, uint32_t length, uint32_t& bytesReturned) {
+uint32_t ZelCamera::Serve(const uint8_t (&propertySet)[16], int unit, uint32_t selector,
+                          uint32_t flags, uint32_t nodeId, uint8_t* data, uint32_t length,
+                          uint32_t& bytesReturned) {
   if (faults_.unplugAfter != 0 && requests_ > faults_.unplugAfter) return faults_.unplugStatus;
   if (IsFailingRequest()) return FailingRequestStatus();
-  if (unit < 0) return kStatusSetNotFound;
-  if (!hasExtensionUnit_ || nodeId != kExtensionNode + static_cast<uint32_t>(unit)) {
-    return kStatusNotFound;
-  }
+  // The driver answers a set on a node that does not own it before the firmware sees it.
+  if (unit < 0 || nodeId != NodeOf(propertySet)) return kStatusSetNotFound;
   if (flags != kGetOnNode && flags != kSetOnNode) return kStatusInvalidParameter;
   const RequestFaults::Control control{unit, selector};
   if (auto failing = faults_.fail.find(control); failing != faults_.fail.end()) {
@@ -229,22 +248,25 @@ uint32_t ZelCamera::Serve(int unit, uint32_t selector, uint32_t flags, uint32_t 
   ControlPort* const port = Port(unit, selector);
   if (port == nullptr) return kStatusNotFound;
 
+  const uint32_t controlLength = ControlLength(unit, selector);
   if (data == nullptr && length == 0) {
     if (busyProbesLeft_ > 0) {
       --busyProbesLeft_;
       return kStatusNotReady;
     }
-    bytesReturned = kControlLength;
+    bytesReturned = controlLength;
     return kStatusMoreData;
   }
-  if (data == nullptr) return kStatusInvalidParameter;
+  // The kernel-streaming layer refuses a buffer shorter than the property; it reads none of it.
+  if (data == nullptr || length < controlLength) return kStatusInsufficientBuffer;
+  const uint32_t carried = std::min<uint32_t>(controlLength, kDefaultControlLength);
   if (flags == kSetOnNode) {
     if (auto failing = faults_.failSet.find(control); failing != faults_.failSet.end()) {
       return failing->second;
     }
-    if (length != kControlLength) return kStatusInvalidParameter;
-    ControlBytes request;
-    std::copy_n(data, kControlLength, request.begin());
+    if (length != controlLength) return kStatusInvalidParameter;
+    ControlBytes request{};
+    std::copy_n(data, carried, request.begin());
     return port->Set(request);
   }
   if (auto failing = faults_.failGet.find(control); failing != faults_.failGet.end()) {
@@ -256,8 +278,9 @@ uint32_t ZelCamera::Serve(int unit, uint32_t selector, uint32_t flags, uint32_t 
     reply = canned->second;
   }
   if (status != kStatusOk) return status;
-  bytesReturned = std::min(length, kControlLength);
-  std::copy_n(reply.begin(), bytesReturned, data);
+  std::fill_n(data, controlLength, 0);
+  std::copy_n(reply.begin(), carried, data);
+  bytesReturned = controlLength;
   return kStatusOk;
 }
 

@@ -84,9 +84,10 @@ int UvcNode::Forward(const ExtensionUnitDescriptor& unit, uvc_xu_control_query& 
                  static_cast<unsigned long long>(queries_));
     return EBUSY;
   }
-  const std::optional<uint32_t> node = ZelCamera::NodeOf(unit.guid);
   // A unit the model does not have: the device stalls the request as an invalid unit.
-  if (camera_ == nullptr || !node) return EINVAL;
+  const std::optional<uint32_t> node =
+      camera_ != nullptr ? camera_->NodeOf(unit.guid) : std::nullopt;
+  if (!node) return EINVAL;
   uint32_t returned = 0;
   if (query.query == UVC_GET_LEN) {
     const uint32_t status =

@@ -11,11 +11,6 @@
 namespace sim::usbip {
 namespace {
 
-constexpr uint8_t kUnitSets[2][16] = {
-    {0x28, 0x17, 0x9E, 0x5D, 0x8D, 0xAB, 0xA9, 0x4F, 0x9A, 0xCB, 0xF6, 0xD5, 0x6D, 0xBC, 0x05, 0xA6},
-    {0xC3, 0x85, 0xB8, 0x0F, 0xC2, 0x68, 0x47, 0x45, 0x90, 0xF7, 0x8F, 0x47, 0x57, 0x9D, 0x95, 0xFC},
-};
-constexpr uint16_t kControlLength = 64;
 
 // Standard requests.
 constexpr uint8_t kGetStatus = 0x00;
@@ -142,15 +137,19 @@ ControlReply CameraEndpoint::ExtensionUnit(int unit, const SetupPacket& setup,
   if (selector == 0 || selector > (unit == 0 ? kUnit0Selectors : kUnit1Selectors)) {
     return Stall(kInvalidControl);
   }
-  const uint32_t node = *ZelCamera::NodeOf(kUnitSets[unit]);
+  const std::optional<uint32_t> node = camera_->NodeOf(kZelUnitSets[unit]);
+  if (!node) return Stall(kInvalidUnit);
   const std::pair<int, uint8_t> control{unit, selector};
   uint32_t returned = 0;
   switch (setup.request) {
     case kGetLen: {
       // The driver's own query, before its first pass of a host's query on this control.
-      if (driverKnows_.count(control) == 0) return Answer({kControlLength, 0}, setup.length);
-      const uint32_t status = camera_->Request(kUnitSets[unit], selector, ZelCamera::kGetOnNode,
-                                               node, nullptr, 0, returned);
+      if (driverKnows_.count(control) == 0) {
+        const uint32_t length = camera_->ControlLength(unit, selector);
+        return Answer({static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8)}, setup.length);
+      }
+      const uint32_t status = camera_->Request(kZelUnitSets[unit], selector, ZelCamera::kGetOnNode,
+                                               *node, nullptr, 0, returned);
       if (status != kStatusMoreData) return FromModel(status, {});
       return FromModel(kStatusOk, {static_cast<uint8_t>(returned), static_cast<uint8_t>(returned >> 8)});
     }
@@ -168,8 +167,8 @@ ControlReply CameraEndpoint::ExtensionUnit(int unit, const SetupPacket& setup,
       const bool set = setup.request == kSetCur;
       std::vector<uint8_t> data = set ? outData : std::vector<uint8_t>(setup.length, 0);
       const uint32_t status =
-          camera_->Request(kUnitSets[unit], selector, set ? ZelCamera::kSetOnNode : ZelCamera::kGetOnNode,
-                           node, data.data(), static_cast<uint32_t>(data.size()), returned);
+          camera_->Request(kZelUnitSets[unit], selector, set ? ZelCamera::kSetOnNode : ZelCamera::kGetOnNode,
+                           *node, data.data(), static_cast<uint32_t>(data.size()), returned);
       if (!set) data.resize(returned);
       ControlReply reply = FromModel(status, set ? std::vector<uint8_t>() : std::move(data));
       if (reply.after == AfterRequest::kContinue && faults_.reenumerateOnReset &&

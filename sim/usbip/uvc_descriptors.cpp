@@ -2,14 +2,12 @@
 
 #include <initializer_list>
 
+#include "camera/topology.h"
+
 namespace sim::usbip {
 namespace {
 
 // guidExtensionCode as a descriptor stores it (the GUID's memory layout).
-constexpr uint8_t kUnit0Guid[16] = {0x28, 0x17, 0x9E, 0x5D, 0x8D, 0xAB, 0xA9, 0x4F,
-                                    0x9A, 0xCB, 0xF6, 0xD5, 0x6D, 0xBC, 0x05, 0xA6};
-constexpr uint8_t kUnit1Guid[16] = {0xC3, 0x85, 0xB8, 0x0F, 0xC2, 0x68, 0x47, 0x45,
-                                    0x90, 0xF7, 0x8F, 0x47, 0x57, 0x9D, 0x95, 0xFC};
 constexpr uint8_t kYuy2Guid[16] = {0x59, 0x55, 0x59, 0x32, 0x00, 0x00, 0x10, 0x00,
                                    0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 constexpr uint8_t kCameraTerminalId = 1;
@@ -61,8 +59,8 @@ Bytes VideoControl(const CameraIdentity& camera) {
       .U8({3, 0, 0, 0});
   uint8_t last = kCameraTerminalId;
   if (camera.zelUnits) {
-    units.Append(ExtensionUnit(kExtensionUnit0Id, kUnit0Guid, last, kUnit0Selectors));
-    units.Append(ExtensionUnit(kExtensionUnit1Id, kUnit1Guid, kExtensionUnit0Id, kUnit1Selectors));
+    units.Append(ExtensionUnit(kExtensionUnit0Id, kZelUnitSets[0], last, kUnit0Selectors));
+    units.Append(ExtensionUnit(kExtensionUnit1Id, kZelUnitSets[1], kExtensionUnit0Id, kUnit1Selectors));
     last = kExtensionUnit1Id;
   }
   units.U8({9, 0x24, 0x03, kOutputTerminalId}).U16(0x0101).U8({0, last, 0});

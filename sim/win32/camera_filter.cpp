@@ -1,15 +1,18 @@
 // The capture filter of a test camera, as a USB video camera's filter looks to a host: a
 // minimal base filter without pins, the kernel-streaming control (property and event requests
-// reach the camera model) and topology (the nodes a UVC camera reports), and the property-bag
-// persistence through which the device moniker tells it which camera of the world it is.
+// reach the camera model; support queries are answered from the topology, as the driver
+// answers them) and topology (the nodes a UVC camera reports), and the property-bag
+// persistence through which the device moniker tells it which camera of the world it is. A
+// filter whose camera left the bus (a chip reset or a switch to USB boot) fails every call
+// from then on, as a filter of a removed device does.
 #include <dshow.h>
 #include <windows.h>
 
 #include <cstring>
 #include <mutex>
-#include <vector>
 
 #include "camera/status_words.h"
+#include "camera/topology.h"
 #include "com_object.h"
 #include "server.h"
 #include "win32/com_ptr.h"
@@ -30,16 +33,26 @@ constexpr GUID kVideoCategory = {0x6994AD05, 0x93EF, 0x11D0, {0xA3, 0xCC, 0x00, 
 constexpr GUID kCaptureCategory = {0x65E8773D, 0x8F56, 0x11D0, {0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
 constexpr GUID kCategories[] = {kVideoCategory, kCaptureCategory};
 
-// Topologies: the two ZEL extension units sit on ZelCamera::kExtensionNode and the node after
-// it, with other unit types before and after, so a host must count to find them. SONIX and
-// Sunplus cameras carry one extension unit of their own; a plain webcam has none.
-const std::vector<GUID> kZelNodes = {kCameraTerminalNode, kProcessingNode, kSelectorNode,
-                                     win32::kDevSpecificNode, win32::kDevSpecificNode,
-                                     kStreamingNode};
-const std::vector<GUID> kVendorUnitNodes = {kCameraTerminalNode, kProcessingNode,
-                                            win32::kDevSpecificNode, kStreamingNode};
-const std::vector<GUID> kPlainNodes = {kCameraTerminalNode, kProcessingNode, kStreamingNode};
-static_assert(sim::ZelCamera::kExtensionNode == 3, "the ZEL topology's first extension unit");
+// Flags of a support query on a topology node: KSPROPERTY_TYPE_SETSUPPORT with _TOPOLOGY.
+constexpr ULONG kSupportOnNode = 0x10000100;
+const HRESULT kDeviceRemoved = HRESULT_FROM_WIN32(ERROR_DEVICE_REMOVED);
+
+// SONIX and Sunplus cameras carry one extension unit of their own; a plain webcam has none.
+using sim::NodeKind;
+const sim::Topology kVendorUnitTopology = sim::Topology::Of(
+    {NodeKind::kCameraTerminal, NodeKind::kProcessing, NodeKind::kOtherUnit, NodeKind::kStreaming});
+const sim::Topology kPlainTopology =
+    sim::Topology::Of({NodeKind::kCameraTerminal, NodeKind::kProcessing, NodeKind::kStreaming});
+
+GUID NodeType(NodeKind kind) {
+  switch (kind) {
+    case NodeKind::kCameraTerminal: return kCameraTerminalNode;
+    case NodeKind::kProcessing: return kProcessingNode;
+    case NodeKind::kSelector: return kSelectorNode;
+    case NodeKind::kStreaming: return kStreamingNode;
+    default: return win32::kDevSpecificNode;  // every extension unit
+  }
+}
 
 HRESULT Status(uint32_t statusWord) { return static_cast<HRESULT>(statusWord); }
 
@@ -149,12 +162,16 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
       return E_INVALIDARG;
     }
     *bytesReturned = 0;
-    sim::ZelCamera* const camera = Model();
-    if (camera == nullptr) return Status(sim::kStatusSetNotFound);
+    if (Removed()) return kDeviceRemoved;
     win32::KsNodeProperty request;
     std::memcpy(&request, property, sizeof request);
     uint8_t set[16];
     std::memcpy(set, &request.set, sizeof set);
+    if (request.flags == kSupportOnNode) {
+      return Topology().OwnsSet(request.nodeId, set) ? S_OK : Status(sim::kStatusSetNotFound);
+    }
+    sim::ZelCamera* const camera = Model();
+    if (camera == nullptr) return Status(sim::kStatusSetNotFound);
     uint32_t returned = 0;
     const uint32_t status = camera->Request(set, request.id, request.flags, request.nodeId,
                                             static_cast<uint8_t*>(data), dataLength, returned);
@@ -165,7 +182,7 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
   HRESULT STDMETHODCALLTYPE KsMethod(void*, ULONG, void*, ULONG, ULONG* bytesReturned) override {
     FaultIf(u"FaultingControl");
     if (bytesReturned != nullptr) *bytesReturned = 0;
-    return Status(sim::kStatusSetNotFound);
+    return Removed() ? kDeviceRemoved : Status(sim::kStatusSetNotFound);
   }
   // Enables the auto-update event with a descriptor, disables it without one.
   HRESULT STDMETHODCALLTYPE KsEvent(void* event, ULONG eventLength, void* data, ULONG dataLength,
@@ -174,6 +191,7 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     if (!world_) return E_UNEXPECTED;
     if (bytesReturned != nullptr) *bytesReturned = 0;
     if (data == nullptr || dataLength < sizeof(win32::KsEventData)) return E_INVALIDARG;
+    if (Removed()) return kDeviceRemoved;
     sim::ZelCamera* const camera = Model();
     if (camera == nullptr) return Status(sim::kStatusSetNotFound);
     if (event == nullptr) {
@@ -232,15 +250,17 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     FaultIf(u"FaultingTopology");
     if (count == nullptr) return E_POINTER;
     if (!world_) return E_UNEXPECTED;
-    *count = static_cast<DWORD>(Nodes().size());
+    if (Removed()) return kDeviceRemoved;
+    *count = static_cast<DWORD>(Topology().Nodes().size());
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_NodeType(DWORD node, GUID* type) override {
     FaultIf(u"FaultingTopology");
     if (type == nullptr) return E_POINTER;
     if (!world_) return E_UNEXPECTED;
-    if (node >= Nodes().size()) return E_INVALIDARG;
-    *type = Nodes()[node];
+    if (Removed()) return kDeviceRemoved;
+    if (node >= Topology().Nodes().size()) return E_INVALIDARG;
+    *type = NodeType(Topology().Nodes()[node]);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE CreateNodeInstance(DWORD, REFIID, void** object) override {
@@ -263,11 +283,16 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     VariantClear(&path);
     const std::shared_ptr<sim::LiveWorld> world = sim::LiveWorld::Active();
     for (size_t i = 0; i < world->CameraCount(); ++i) {
-      if (CameraValue(*world, i, u"DevicePath") == devicePath) {
-        index_ = i;
-        world_ = world;
-        return S_OK;
+      if (CameraValue(*world, i, u"DevicePath") != devicePath) continue;
+      if (CameraAway(*world, i)) break;
+      // Windows' camera privacy setting, off for desktop programs, refuses the opening.
+      if (world->File().GetNumber(world->Camera(i).section, u"AccessDenied") == 1) {
+        return E_ACCESSDENIED;
       }
+      index_ = i;
+      if (const sim::ZelCamera* const camera = world->Zel(i)) enumeration_ = camera->Enumerations();
+      world_ = world;
+      return S_OK;
     }
     return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
   }
@@ -301,11 +326,16 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
   // The ZEL model behind a loaded filter; null for the other models.
   sim::ZelCamera* Model() const { return world_ ? world_->Zel(index_) : nullptr; }
 
-  const std::vector<GUID>& Nodes() const {
-    if (const sim::ZelCamera* const camera = Model()) {
-      return camera->HasExtensionUnit() ? kZelNodes : kPlainNodes;
-    }
-    return world_->Camera(index_).model == "plain" ? kPlainNodes : kVendorUnitNodes;
+  const sim::Topology& Topology() const {
+    if (const sim::ZelCamera* const camera = Model()) return camera->Topology();
+    return world_->Camera(index_).model == "plain" ? kPlainTopology : kVendorUnitTopology;
+  }
+
+  // The camera this filter was made for left the bus since: it is another device now.
+  bool Removed() const {
+    const sim::ZelCamera* const camera = Model();
+    return camera != nullptr && ReenumeratesOnReset(*world_, index_) &&
+           camera->Enumerations() != enumeration_;
   }
 
   HRESULT SetState(FILTER_STATE state) {
@@ -317,6 +347,7 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
   // Set once by Load, before the filter is shared.
   std::shared_ptr<sim::LiveWorld> world_;
   size_t index_ = 0;
+  uint64_t enumeration_ = 0;
   std::atomic<bool> eventEnabled_{false};
 
   std::mutex mutex_;

@@ -1,5 +1,5 @@
 // The system device enumerator the test camera stands in for: the video-input category lists
-// every camera of the world in order, each a device moniker with the display name
+// every camera of the world that is on the bus, in order, each a device moniker with the display name
 // "@device:pnp:" + its DevicePath and a property bag (FriendlyName, DevicePath, CLSID), which
 // binds to the camera filter named by the bag's CLSID.
 #include <dshow.h>
@@ -187,17 +187,19 @@ class DeviceList : public ComObject<IEnumMoniker> {
     if (monikers == nullptr || (count > 1 && fetched == nullptr)) return E_POINTER;
     std::lock_guard<std::mutex> hold(mutex_);
     ULONG given = 0;
-    for (; given < count && next_ < world_->CameraCount(); ++given) {
-      monikers[given] = new DeviceMoniker(Device{world_, next_++});
+    for (; given < count && next_ < world_->CameraCount(); ++next_) {
+      if (!CameraAway(*world_, next_)) monikers[given++] = new DeviceMoniker(Device{world_, next_});
     }
     if (fetched != nullptr) *fetched = given;
     return given == count ? S_OK : S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
     std::lock_guard<std::mutex> hold(mutex_);
-    const size_t left = world_->CameraCount() - next_;
-    next_ += std::min<size_t>(count, left);
-    return count <= left ? S_OK : S_FALSE;
+    ULONG skipped = 0;
+    for (; skipped < count && next_ < world_->CameraCount(); ++next_) {
+      if (!CameraAway(*world_, next_)) ++skipped;
+    }
+    return skipped == count ? S_OK : S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE Reset() override {
     std::lock_guard<std::mutex> hold(mutex_);
@@ -233,7 +235,9 @@ class DeviceEnumerator : public ComObject<ICreateDevEnum> {
     *monikers = nullptr;
     if (!IsEqualCLSID(category, CLSID_VideoInputDeviceCategory)) return S_FALSE;
     std::shared_ptr<sim::LiveWorld> world = sim::LiveWorld::Active();
-    if (world->CameraCount() == 0) return S_FALSE;
+    bool anyOnTheBus = false;
+    for (size_t i = 0; i < world->CameraCount(); ++i) anyOnTheBus = anyOnTheBus || !CameraAway(*world, i);
+    if (!anyOnTheBus) return S_FALSE;
     *monikers = new DeviceList(std::move(world), 0);
     return S_OK;
   }

@@ -3,6 +3,7 @@
 #include "server.h"
 
 #include <atomic>
+#include <chrono>
 
 #include "com_object.h"
 #include "wincam_ids.h"
@@ -53,6 +54,22 @@ bool ServerInUse() { return g_serverReferences != 0; }
 std::wstring CameraValue(const sim::LiveWorld& world, size_t camera, const char16_t* key) {
   const std::u16string value = world.File().GetString(world.Camera(camera).section, key);
   return std::wstring(value.begin(), value.end());
+}
+
+bool ReenumeratesOnReset(const sim::LiveWorld& world, size_t camera) {
+  return world.File().GetNumber(world.Camera(camera).section, u"ReenumerateOnReset").value_or(1) != 0;
+}
+
+bool CameraAway(const sim::LiveWorld& world, size_t camera) {
+  const sim::ZelCamera* const model = world.Zel(camera);
+  if (model == nullptr || model->Enumerations() == 1 || !ReenumeratesOnReset(world, camera)) {
+    return false;
+  }
+  const int64_t absentMs =
+      world.File().GetNumber(world.Camera(camera).section, u"AbsentMs").value_or(1000);
+  const auto absent = std::chrono::duration<double, std::milli>(
+      static_cast<double>(absentMs) * world.File().TimeScale());
+  return std::chrono::steady_clock::now() - model->LastDeparture() < absent;
 }
 
 }  // namespace wincam

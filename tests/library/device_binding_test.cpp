@@ -48,7 +48,7 @@ TEST_F(DeviceBindingTest, CameraWithoutExtensionUnitFailsTheProbeAndStaysUnbound
   std::string handle = Path("vid_0408&pid_3000");
   EXPECT_EQ(ZelSetDeviceHandle(&handle[0]), ZEL_E_UNREACHABLE);
   // The probe reaches the camera, which has no such node.
-  EXPECT_EQ(Trace(), std::vector<std::string>{"LEN 0 2 0 - 80070490"});
+  EXPECT_EQ(Trace(), std::vector<std::string>{"LEN 0 2 0 - 80070492"});
   // Nothing is bound: the next call finds the first camera by itself.
   EXPECT_EQ(ZelMmioWrite(0, 0), ZEL_OK);
 }

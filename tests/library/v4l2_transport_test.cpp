@@ -164,7 +164,7 @@ class V4l2TransportTest : public ::testing::Test {
  protected:
   std::unique_ptr<DeviceControl> Open(const char* path) {
     uint32_t status = 1;
-    auto control = transport_.OpenControl(const_cast<char*>(path), status);
+    auto control = transport_.OpenControl(CameraRef{const_cast<char*>(path), nullptr}, status);
     EXPECT_EQ(status, 0u);
     return control;
   }
@@ -177,6 +177,14 @@ class V4l2TransportTest : public ::testing::Test {
 NodeProperty Request(const Guid& set, uint32_t selector, uint32_t flags) {
   return {set, selector, flags, 0, 0};
 }
+
+std::vector<uint32_t> Nodes(const std::unique_ptr<DeviceControl>& control) {
+  std::vector<uint32_t> nodes;
+  EXPECT_EQ(control->DeviceSpecificNodes(nodes), 0u);
+  return nodes;
+}
+
+const std::vector<uint32_t> kBothNodes = {0, 1};
 
 TEST_F(V4l2TransportTest, ListsTheCapturingNodeOfEachDeviceInNumericOrder) {
   const auto inputs = transport_.ListVideoInputs();
@@ -211,7 +219,7 @@ TEST(V4l2Transport, NodeThatIsGoneIsReportedGone) {
   ASSERT_GT(inputs->Count(), 0u);
   uint32_t status = 0;
   const auto camera = inputs->Bind(0, status);
-  EXPECT_EQ(transport.OpenControl(camera->Handle(), status), nullptr);
+  EXPECT_EQ(transport.OpenControl(CameraRef{camera->Handle(), camera}, status), nullptr);
   EXPECT_EQ(status, 0x8007048Fu);
 }
 
@@ -231,7 +239,8 @@ TEST_F(V4l2TransportTest, OpenFailuresGiveTheirStatus) {
   for (const auto& c : cases) {
     device_.openError = c.error;
     uint32_t status = 0;
-    EXPECT_EQ(transport_.OpenControl(const_cast<char*>(c.path), status), nullptr);
+    EXPECT_EQ(transport_.OpenControl(CameraRef{const_cast<char*>(c.path), nullptr}, status),
+              nullptr);
     EXPECT_EQ(status, c.status) << c.path << " errno " << c.error;
   }
   EXPECT_TRUE(device_.closed.empty());
@@ -239,10 +248,9 @@ TEST_F(V4l2TransportTest, OpenFailuresGiveTheirStatus) {
 
 // The node is found by its device number, so any name of it leads to its own camera.
 TEST_F(V4l2TransportTest, AnyNameOfTheNodeReachesItsCamera) {
-  uint32_t nodeId = 7;
-  EXPECT_EQ(Open("/dev/video0")->FindExtensionNode(nodeId), 0u);
-  EXPECT_EQ(Open("/dev/video10")->FindExtensionNode(nodeId), 1u);
-  EXPECT_EQ(Open(ScriptedDevice::kByIdLink)->FindExtensionNode(nodeId), 1u);
+  EXPECT_EQ(Nodes(Open("/dev/video0")), kBothNodes);
+  EXPECT_TRUE(Nodes(Open("/dev/video10")).empty());
+  EXPECT_TRUE(Nodes(Open(ScriptedDevice::kByIdLink)).empty());
   EXPECT_EQ(device_.openedPath, ScriptedDevice::kByIdLink);
   uint32_t bytesReturned = 0;
   EXPECT_EQ(Open(ScriptedDevice::kByIdLink)
@@ -260,12 +268,24 @@ TEST_F(V4l2TransportTest, OpensTheNodeForReadAndWriteAndClosesItWithTheControl) 
   EXPECT_EQ(device_.closed, std::vector<int>{ScriptedDevice::kFd});
 }
 
-TEST_F(V4l2TransportTest, FindsTheExtensionNodeOnlyWithUnit0) {
-  uint32_t nodeId = 7;
-  EXPECT_EQ(Open("/dev/video0")->FindExtensionNode(nodeId), 0u);
-  EXPECT_EQ(nodeId, 0u);
-  EXPECT_EQ(Open("/dev/video10")->FindExtensionNode(nodeId), 1u);
-  EXPECT_EQ(Open("/dev/video2")->FindExtensionNode(nodeId), 1u);
+// The units stand for nodes 0 and 1, each owning its own property set; the support queries
+// are answered from the descriptors, without a query of the camera.
+TEST_F(V4l2TransportTest, ExtensionNodesOnlyWithUnit0AndEachOwnsItsUnitsSet) {
+  EXPECT_TRUE(Nodes(Open("/dev/video10")).empty());
+  EXPECT_TRUE(Nodes(Open("/dev/video2")).empty());
+  const auto control = Open("/dev/video0");
+  EXPECT_EQ(Nodes(control), kBothNodes);
+  const struct {
+    uint32_t node;
+    int set;
+    uint32_t status;
+  } cases[] = {{0, 0, 0}, {0, 1, 0x80070492}, {1, 1, 0}, {1, 0, 0x80070492}, {2, 0, 0x80070492}};
+  for (const auto& c : cases) {
+    NodeProperty query = Request(kExtensionUnitSets[c.set], 0, kPropertySupportOnNode);
+    query.nodeId = c.node;
+    uint32_t returned = 0;
+    EXPECT_EQ(control->Property(query, nullptr, 0, returned), c.status) << c.node << " " << c.set;
+  }
   EXPECT_TRUE(device_.queries.empty());
 }
 

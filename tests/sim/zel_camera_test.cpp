@@ -7,16 +7,17 @@
 #include <sstream>
 
 #include "camera/status_words.h"
+#include "camera/topology.h"
 #include "camera/trace_log.h"
 #include "scratch_dir.h"
 
 namespace sim {
 namespace {
 
-constexpr uint8_t kUnit0[16] = {0x28, 0x17, 0x9E, 0x5D, 0x8D, 0xAB, 0xA9, 0x4F,
-                                0x9A, 0xCB, 0xF6, 0xD5, 0x6D, 0xBC, 0x05, 0xA6};
-constexpr uint8_t kUnit1[16] = {0xC3, 0x85, 0xB8, 0x0F, 0xC2, 0x68, 0x47, 0x45,
-                                0x90, 0xF7, 0x8F, 0x47, 0x57, 0x9D, 0x95, 0xFC};
+const auto& kUnit0 = kZelUnitSets[0];
+const auto& kUnit1 = kZelUnitSets[1];
+// Unit 0's node in a UVC camera's usual topology; unit 1 is on the next.
+constexpr uint32_t kUnit0Node = 3;
 
 class ZelCameraTest : public ::testing::Test {
  protected:
@@ -33,16 +34,16 @@ class ZelCameraTest : public ::testing::Test {
   uint32_t Set(int unit, uint32_t selector, ControlBytes request) {
     uint32_t returned = 0;
     return camera_->Request(unit == 0 ? kUnit0 : kUnit1, selector, ZelCamera::kSetOnNode,
-                            ZelCamera::kExtensionNode + unit, request.data(), 64, returned);
+                            kUnit0Node + unit, request.data(), 64, returned);
   }
   uint32_t Get(int unit, uint32_t selector, ControlBytes& reply) {
     uint32_t returned = 0;
     return camera_->Request(unit == 0 ? kUnit0 : kUnit1, selector, ZelCamera::kGetOnNode,
-                            ZelCamera::kExtensionNode + unit, reply.data(), 64, returned);
+                            kUnit0Node + unit, reply.data(), 64, returned);
   }
   uint32_t Probe(int unit, uint32_t selector, uint32_t& length) {
     return camera_->Request(unit == 0 ? kUnit0 : kUnit1, selector, ZelCamera::kGetOnNode,
-                            ZelCamera::kExtensionNode + unit, nullptr, 0, length);
+                            kUnit0Node + unit, nullptr, 0, length);
   }
   static ControlBytes Bytes(std::initializer_list<uint8_t> leading) {
     ControlBytes bytes{};
@@ -70,10 +71,8 @@ TEST_F(ZelCameraTest, RequestsAreCheckedBeforeTheyReachAControl) {
   EXPECT_EQ(camera_->Request(otherSet, 2, ZelCamera::kGetOnNode, 3, bytes.data(), 64, returned),
             kStatusSetNotFound);
   EXPECT_EQ(camera_->Request(kUnit0, 2, ZelCamera::kGetOnNode, 4, bytes.data(), 64, returned),
-            kStatusNotFound);
+            kStatusSetNotFound);  // unit 1's node does not own unit 0's set
   EXPECT_EQ(camera_->Request(kUnit0, 2, 0x1, 3, bytes.data(), 64, returned),
-            kStatusInvalidParameter);
-  EXPECT_EQ(camera_->Request(kUnit0, 2, ZelCamera::kSetOnNode, 3, bytes.data(), 63, returned),
             kStatusInvalidParameter);
   EXPECT_EQ(Get(0, 9, bytes), kStatusNotFound);
   EXPECT_EQ(Get(1, 5, bytes), kStatusNotFound);
@@ -82,14 +81,57 @@ TEST_F(ZelCameraTest, RequestsAreCheckedBeforeTheyReachAControl) {
   EXPECT_EQ(length, 64u);
 }
 
-TEST_F(ZelCameraTest, ShortReadsReturnTheLeadingBytes) {
-  Load("SystemInfo=0102030405060708090a");
-  ControlBytes reply{};
+// A buffer shorter than the control is refused, a longer one takes the whole control; each
+// control is as long as the world says.
+TEST_F(ZelCameraTest, ShortBuffersAreRefusedAndControlsAreAsLongAsTheWorldSays) {
+  Load("SystemInfo=0102030405060708090a\nControlLength0.8=16\nControlLength0.5=8");
+  const struct {
+    uint32_t selector;
+    uint32_t flags;
+    uint32_t length;
+    uint32_t status;
+    uint32_t returned;
+  } cases[] = {
+      {8, ZelCamera::kGetOnNode, 0, kStatusMoreData, 16},  // the size probe
+      {8, ZelCamera::kGetOnNode, 8, kStatusInsufficientBuffer, 0},
+      {8, ZelCamera::kGetOnNode, 16, kStatusOk, 16},
+      {8, ZelCamera::kGetOnNode, 64, kStatusOk, 16},
+      {2, ZelCamera::kGetOnNode, 63, kStatusInsufficientBuffer, 0},
+      {2, ZelCamera::kSetOnNode, 63, kStatusInsufficientBuffer, 0},
+      {5, ZelCamera::kSetOnNode, 8, kStatusOk, 0},
+      {5, ZelCamera::kSetOnNode, 9, kStatusInvalidParameter, 0},
+  };
+  for (const auto& c : cases) {
+    ControlBytes bytes{};
+    uint32_t returned = 0;
+    EXPECT_EQ(camera_->Request(kUnit0, c.selector, c.flags, kUnit0Node,
+                               c.length == 0 ? nullptr : bytes.data(), c.length, returned),
+              c.status)
+        << c.selector << " " << c.length;
+    EXPECT_EQ(returned, c.returned) << c.selector << " " << c.length;
+  }
+  EXPECT_EQ(Trace()[1], "GET 0 8 8 - 8007007a");
+  EXPECT_EQ(Trace()[3], "GET 0 8 64 0102030405060708090a000000000000 00000000");
+}
+
+// The units sit where the world's topology puts them; a request on a node that does not own
+// its set is answered as the driver answers it.
+TEST_F(ZelCameraTest, UnitsSitWhereTheTopologyPutsThem) {
+  Load("Topology=terminal other unit1 processing unit0 streaming");
+  EXPECT_EQ(camera_->NodeOf(kUnit0), std::optional<uint32_t>(4));
+  EXPECT_EQ(camera_->NodeOf(kUnit1), std::optional<uint32_t>(2));
+  EXPECT_TRUE(camera_->Topology().OwnsSet(1, kOtherUnitSet));
+  EXPECT_FALSE(camera_->Topology().OwnsSet(4, kUnit1));
+  ControlBytes bytes{};
   uint32_t returned = 0;
-  ASSERT_EQ(camera_->Request(kUnit0, 8, ZelCamera::kGetOnNode, 3, reply.data(), 8, returned),
-            kStatusOk);
-  EXPECT_EQ(returned, 8u);
-  EXPECT_EQ(Trace().back(), "GET 0 8 8 0102030405060708 00000000");
+  EXPECT_EQ(camera_->Request(kUnit0, 2, ZelCamera::kGetOnNode, 4, bytes.data(), 64, returned), kStatusOk);
+  EXPECT_EQ(camera_->Request(kUnit1, 2, ZelCamera::kGetOnNode, 2, bytes.data(), 64, returned), kStatusOk);
+  EXPECT_EQ(camera_->Request(kUnit0, 2, ZelCamera::kGetOnNode, 3, bytes.data(), 64, returned),
+            kStatusSetNotFound);
+  Load("NoExtensionUnit=1");
+  EXPECT_EQ(camera_->NodeOf(kUnit0), std::nullopt);
+  EXPECT_EQ(camera_->Request(kUnit0, 2, ZelCamera::kGetOnNode, 3, bytes.data(), 64, returned),
+            kStatusSetNotFound);
 }
 
 TEST_F(ZelCameraTest, TraceLinesFollowTheContract) {
@@ -172,6 +214,7 @@ TEST_F(ZelCameraTest, ResetSequenceRestartsTheChipAndRereadsTheRelease) {
     ASSERT_EQ(Set(0, 2, Bytes({0x01, 0x14, 0x00, 0x10, 0x02, value})), kStatusOk);
   }
   EXPECT_EQ(camera_->Release(), std::optional<uint16_t>(0x0104));
+  EXPECT_EQ(camera_->Enumerations(), 2u);
   EXPECT_EQ(dir_.ReadFile(u"camera.flash")[0x402C], 0x04);
   ControlBytes reply{};
   ASSERT_EQ(Set(0, 2, Bytes({0x00, 0x08, 0x00, 0x00, 0x02})), kStatusOk);
@@ -274,11 +317,15 @@ TEST_F(ZelCameraTest, TuningAndUnitOneValues) {
   EXPECT_EQ(Set(0, 8, Bytes({})), kStatusInvalidParameter);
 }
 
-TEST_F(ZelCameraTest, UsbBootKeepsItsMode) {
+// A switch to USB boot, like a chip reset, takes the camera off the bus and back.
+TEST_F(ZelCameraTest, UsbBootKeepsItsModeAndReenumerates) {
   Load("");
+  EXPECT_EQ(camera_->Enumerations(), 1u);
   ASSERT_EQ(Set(0, 3, Bytes({0xA0, 0x01, 0x02})), kStatusOk);
   EXPECT_EQ(camera_->BootMode(), 2);
+  EXPECT_EQ(camera_->Enumerations(), 2u);
   EXPECT_EQ(Set(0, 3, Bytes({0xA0, 0x02})), kStatusInvalidParameter);
+  EXPECT_EQ(camera_->Enumerations(), 2u);
 }
 
 TEST_F(ZelCameraTest, FaultKeys) {

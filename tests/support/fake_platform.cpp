@@ -170,7 +170,12 @@ bool FakePlatform::WriteWholeFile(const std::u16string& path, const std::string&
   return fs::WriteWholeFile(path, bytes);
 }
 
-std::shared_ptr<void> FakePlatform::OpenDeviceHandle(const std::string& devicePath) {
+std::shared_ptr<void> FakePlatform::OpenDeviceHandle(const std::string& devicePath,
+                                                     std::u16string& refusal) {
+  if (!deviceRefusal.empty()) {
+    refusal = deviceRefusal;
+    return nullptr;
+  }
   const bool listed =
       std::find(videoDevicePaths.begin(), videoDevicePaths.end(), devicePath) != videoDevicePaths.end();
   return listed ? TextDeviceHandle(devicePath) : nullptr;

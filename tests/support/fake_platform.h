@@ -62,9 +62,11 @@ class FakePlatform : public Platform {
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::u16string& path) override;
   bool WriteWholeFile(const std::u16string& path, const std::string& bytes) override;
   std::vector<std::string> VideoDevicePaths() override { return videoDevicePaths; }
-  std::optional<std::vector<ImagingDevice>> ImagingDevices() override { return imagingDevices; }
-  // A listed video device's handle is its path text.
-  std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath) override;
+  std::optional<std::vector<SetupDevice>> SetupDevices() override { return setupDevices; }
+  // A listed video device's handle is its path text; with deviceRefusal set, every device is
+  // refused with it.
+  std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath,
+                                         std::u16string& refusal) override;
   std::unique_ptr<LoadedLibrary> LoadProgramLibrary(const std::u16string& fileName) override;
   // Calls OnInitDialog with the recording view, then, every closePeriodMs of fake time,
   // fires the active timers, repaints and presses Close, until the handler lets it close;
@@ -80,7 +82,8 @@ class FakePlatform : public Platform {
   bool otherInstanceRunning = false;
   std::tm localTime{};
   std::vector<std::string> videoDevicePaths;
-  std::optional<std::vector<ImagingDevice>> imagingDevices = std::vector<ImagingDevice>{};
+  std::u16string deviceRefusal;
+  std::optional<std::vector<SetupDevice>> setupDevices = std::vector<SetupDevice>{};
   // Libraries by Windows file name: symbol name -> address.
   std::map<std::u16string, std::map<std::string, void*>> libraries;
   uint32_t closePeriodMs = 500;

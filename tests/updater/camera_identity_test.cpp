@@ -21,30 +21,29 @@ TEST(CameraIdentity, OnlyUsbOrUpperUsbAtCharactersFourToSixIsAUsbPath) {
   for (const auto& c : cases) EXPECT_EQ(IsUsbDevicePath(c.path), c.usb) << c.path;
 }
 
-TEST(CameraIdentity, ThePieceIsTheFourthAmpersandPieceUpperCased) {
-  const struct {
-    std::u16string instanceId;
-    std::u16string piece;
-  } cases[] = {
-      {u"USB\\VID_0408&PID_2040&MI_00\\6&2E3F1C7E&0&0000", u"2E3F1C7E"},
-      {u"usb\\vid_0408&pid_2040&mi_00\\6&2e3f1c7e&0&0000", u"2E3F1C7E"},
-      {u"A&B&C&LAST", u"LAST"},
-      {u"A&B&C", u""},
-      {u"A&B&C&", u""},
-      {u"", u""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(InstanceIdPiece(c.instanceId), c.piece);
-}
-
-TEST(CameraIdentity, LowerCasePathHoldsTheUpperCasePiece) {
+// A setup entry belongs to the video device whose path holds its whole instance id; a scanner
+// without serial number, whose id ends in "0", belongs to no camera although every camera path
+// holds a "0" piece.
+TEST(CameraIdentity, APathHoldsItsOwnWholeInstanceIdInAnyCase) {
   const std::string path =
       "\\\\?\\usb#vid_0408&pid_2040&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-"
       "00a0c9223196}\\global";
-  EXPECT_TRUE(DevicePathHoldsPiece(path, u"2E3F1C7E"));
-  EXPECT_TRUE(DevicePathHoldsPiece(path, u"2e3f1c7e"));
-  EXPECT_FALSE(DevicePathHoldsPiece(path, u"2E3F1C7F"));
-  EXPECT_FALSE(DevicePathHoldsPiece(path, u""));
-  EXPECT_FALSE(DevicePathHoldsPiece("", u"2E3F1C7E"));
+  const struct {
+    std::u16string instanceId;
+    bool holds;
+  } cases[] = {
+      {u"USB\\VID_0408&PID_2040&MI_00\\6&2E3F1C7E&0&0000", true},
+      {u"usb\\vid_0408&pid_2040&mi_00\\6&2e3f1c7e&0&0000", true},
+      {u"USB\\VID_0408&PID_2040&MI_00\\6&2E3F1C7F&0&0000", false},  // another port
+      {u"USB\\VID_0408&PID_2040\\5&1A2B3C4D&0&2", false},  // the camera's parent device
+      {u"USB\\VID_03F0&PID_4105\\5&1A2B3C4D&0&2", false},  // a scanner: its 4th piece is 0
+      {u"USB\\VID_0408&PID_2040&MI_00/6&2E3F1C7E&0&0000", false},
+      {u"", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DevicePathHoldsInstanceId(path, c.instanceId), c.holds);
+  }
+  EXPECT_FALSE(DevicePathHoldsInstanceId("", u"USB\\VID_0408&PID_2040&MI_00\\6&2E3F1C7E&0&0000"));
 }
 
 TEST(CameraIdentity, HardwareIdFieldsAreReadAtTheirFixedPlaces) {

@@ -68,7 +68,7 @@ TEST_F(DetectionTest, IdentityIsNotClearedForADeviceWithoutImagingEntry) {
 
 TEST_F(DetectionTest, UnavailableImagingListLeavesTheIdentityAtZero) {
   AddCamera(UsbCamera(0x0408, 0x2040, 0x0100, "2e3f1c7e"));
-  platform.imagingDevices.reset();
+  platform.setupDevices.reset();
   InitSilent();
   EXPECT_EQ(record.FindCameraIdentity(0), 1);
   EXPECT_EQ(record.m_wVid, 0);
@@ -84,7 +84,7 @@ TEST_F(DetectionTest, AtMostTenUsbDevicesAreStoredAndOtherBusesTakeNoSlot) {
   for (const auto& c : cases) {
     ResetProgramValues();
     platform.videoDevicePaths.clear();
-    platform.imagingDevices->clear();
+    platform.setupDevices->clear();
     platform.videoDevicePaths.push_back("\\\\?\\pci#ven_8086&dev_0001#3&1&0#{65e8773d}\\global");
     for (int i = 1; i <= 12; ++i) {
       const uint16_t pid = i == c.listedPosition ? 0x2040 : 0x1000 + i;

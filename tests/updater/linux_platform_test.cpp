@@ -58,21 +58,21 @@ TEST(SysfsDevices, UsbCameraGetsWindowsFormPathAndIdsThatIdentifyIt) {
   const auto& camera = devices[0];
   EXPECT_EQ(camera.devicePath.substr(0, 34), "\\\\?\\usb#vid_0408&pid_2a1f&mi_00#6&");
   EXPECT_EQ(camera.devicePath.substr(4, 3), "usb");
-  const std::u16string id = camera.imaging.instanceId;
+  const std::u16string id = camera.setupEntry.instanceId;
   EXPECT_EQ(id.substr(0, 30), u"USB\\VID_0408&PID_2A1F&MI_00\\6&");
   // The fourth &-piece of the instance id stands, in lower case, in the device path.
   const std::u16string piece = id.substr(30, 8);
   std::string lowerPiece = text::Utf16ToUtf8(piece);
   for (char& c : lowerPiece) c = static_cast<char>(std::tolower(c));
   EXPECT_NE(camera.devicePath.find("&" + lowerPiece + "&"), std::string::npos);
-  const std::u16string hardwareId = camera.imaging.firstHardwareId;
+  const std::u16string hardwareId = camera.setupEntry.firstHardwareId;
   EXPECT_EQ(hardwareId, u"USB\\VID_0408&PID_2A1F&REV_0105&MI_00");
   EXPECT_EQ(ParseHex4(hardwareId.c_str() + 8), 0x0408);
   EXPECT_EQ(ParseHex4(hardwareId.c_str() + 17), 0x2A1F);
   EXPECT_EQ(ParseHex4(hardwareId.c_str() + 26), 0x0105);
 
   EXPECT_NE(devices[1].devicePath.substr(4, 3), "usb");
-  EXPECT_TRUE(devices[1].imaging.instanceId.empty());
+  EXPECT_TRUE(devices[1].setupEntry.instanceId.empty());
 }
 
 TEST(SysfsDevices, NoVideoClassGivesNoDevices) {
@@ -80,8 +80,8 @@ TEST(SysfsDevices, NoVideoClassGivesNoDevices) {
   EXPECT_TRUE(ListVideoDevices(text::Utf16ToUtf8(empty.Path())).empty());
   LinuxPlatform platform(text::Utf16ToUtf8(empty.Path()));
   EXPECT_TRUE(platform.VideoDevicePaths().empty());
-  ASSERT_TRUE(platform.ImagingDevices().has_value());
-  EXPECT_TRUE(platform.ImagingDevices()->empty());
+  ASSERT_TRUE(platform.SetupDevices().has_value());
+  EXPECT_TRUE(platform.SetupDevices()->empty());
 }
 
 TEST(LinuxPlatform, DeviceHandleIsTheNodeOfTheListedDevice) {
@@ -101,7 +101,9 @@ TEST(LinuxPlatform, DeviceHandleIsTheNodeOfTheListedDevice) {
       {"", nullptr},
   };
   for (const auto& c : cases) {
-    const std::shared_ptr<void> handle = platform.OpenDeviceHandle(c.path);
+    std::u16string refusal;
+    const std::shared_ptr<void> handle = platform.OpenDeviceHandle(c.path, refusal);
+    EXPECT_EQ(refusal, u"");
     if (c.handle == nullptr) {
       EXPECT_EQ(handle, nullptr) << c.path;
     } else {

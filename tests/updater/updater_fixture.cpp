@@ -52,7 +52,7 @@ void UpdaterTest::TearDown() {
 
 void UpdaterTest::AddCamera(const TestCamera& camera) {
   platform.videoDevicePaths.push_back(camera.devicePath);
-  platform.imagingDevices->push_back(camera.imaging);
+  platform.setupDevices->push_back(camera.setupEntry);
 }
 
 void UpdaterTest::WritePidIni(std::initializer_list<const char*> lines) const {

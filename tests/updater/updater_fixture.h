@@ -17,11 +17,11 @@ std::string Utf16Le(const std::u16string& text);
 // The log of a run: byte-order mark and the banner of the fake's local time, then the lines.
 std::string LogOf(std::initializer_list<std::u16string> lines);
 
-// One USB camera as both device lists show it: a lower-case video device path and an
-// imaging-class entry with an upper-case instance id whose fourth piece is the path's.
+// One USB camera as both device lists show it: a lower-case video device path and a
+// setup entry with an upper-case instance id that the path holds, each "\" written "#".
 struct TestCamera {
   std::string devicePath;
-  ImagingDevice imaging;
+  SetupDevice setupEntry;
 };
 TestCamera UsbCamera(uint16_t vid, uint16_t pid, uint16_t release, const std::string& piece);
 

@@ -3,8 +3,11 @@
 #include <dshow.h>
 #include <windows.h>
 
+#include <iostream>
+
 #include "camera_list.h"
 #include "win32/ansi_text.h"
+#include "win32/camera_access.h"
 #include "win32/com_ptr.h"
 #include "win32/directshow_ids.h"
 
@@ -55,10 +58,13 @@ std::vector<VideoInput> ListVideoInputs() {
     ComPtr<IMoniker> moniker;
     if (monikers->Next(1, moniker.Receive(), nullptr) != S_OK) break;
     IBaseFilter* filter = nullptr;
-    if (moniker->BindToObject(nullptr, nullptr, kBaseFilterIid,
-                              reinterpret_cast<void**>(&filter)) != S_OK) {
-      continue;
+    const HRESULT bound =
+        moniker->BindToObject(nullptr, nullptr, kBaseFilterIid, reinterpret_cast<void**>(&filter));
+    if (bound == E_ACCESSDENIED) {
+      std::cerr << "tandrel: " << win32::kCameraAccessDenied << " (" << DevicePath(moniker.Get())
+                << ")\n";
     }
+    if (bound != S_OK) continue;
     std::shared_ptr<void> keeper(filter,
                                  [](void* held) { static_cast<IBaseFilter*>(held)->Release(); });
     inputs.push_back({DevicePath(moniker.Get()), filter, keeper});

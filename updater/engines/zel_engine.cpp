@@ -66,7 +66,9 @@ bool ConnectCamera(CVarnelCameraDlg& record, const TandrelExports& tandrel,
   const int32_t index = record.m_nDeviceIndex;
   if (index < 0) return tandrel.initialize() == 0;
   if (index >= kDevicePathCount || !g_szDevicePaths) return false;
-  handle = record.platform().OpenDeviceHandle(g_szDevicePaths[index]);
+  std::u16string refusal;
+  handle = record.platform().OpenDeviceHandle(g_szDevicePaths[index], refusal);
+  if (!refusal.empty()) record.WriteLog(u"%s", {refusal});
   return handle != nullptr && tandrel.setDeviceHandle(handle.get()) == 0;
 }
 

@@ -13,10 +13,10 @@
 
 namespace ostrel {
 
-// One present device of the imaging class: its instance id (for example
+// One present device of the imaging or camera setup class: its instance id (for example
 // USB\VID_0408&PID_2040&MI_00\6&2E3F1C7E&0&0000) and the first entry of its hardware-id list
 // (empty when the list could not be read).
-struct ImagingDevice {
+struct SetupDevice {
   std::u16string instanceId;
   std::u16string firstHardwareId;
 };
@@ -106,16 +106,20 @@ class Platform {
   // Device paths of the video-input devices in enumeration order, in the system code page,
   // each cut to 256 bytes. Binding each device costs the platform's settle wait.
   virtual std::vector<std::string> VideoDevicePaths() = 0;
-  // Present imaging-class devices in the system's order; nothing when the list is unavailable.
+  // Present devices of the imaging setup class, then those of the camera setup class (where
+  // Windows 10 and later file webcams), each class in the system's order; nothing when the
+  // list is unavailable.
   // A device whose hardware-id list reports no size may be left out: identification would
   // pass over it anyway.
-  virtual std::optional<std::vector<ImagingDevice>> ImagingDevices() = 0;
+  virtual std::optional<std::vector<SetupDevice>> SetupDevices() = 0;
   // What Tandrel's ZelSetDeviceHandle takes for the video device whose path (as
   // VideoDevicePaths gives it) is devicePath: on Windows its capture filter, on Linux the text
   // of its V4L2 node path, in the simulated world the text of the camera's DevicePath. It stays
   // valid while a copy of the pointer lives (the filter stays referenced); nullptr when no such
-  // device is present or it cannot be bound.
-  virtual std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath) = 0;
+  // device is present or it cannot be bound. A device the system refused to open sets refusal
+  // to a line for the update log that says why.
+  virtual std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath,
+                                                 std::u16string& refusal) = 0;
 
   // --- libraries ---
   // Loads a library from the program's own folder only, by its Windows file name

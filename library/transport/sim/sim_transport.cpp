@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "camera/live_world.h"
 #include "camera/status_words.h"
@@ -96,18 +97,26 @@ class SimControl : public DeviceControl {
   SimControl(std::shared_ptr<sim::LiveWorld> world, sim::ZelCamera* camera)
       : world_(std::move(world)), camera_(camera) {}
 
-  uint32_t FindExtensionNode(uint32_t& nodeId) override {
-    if (camera_ == nullptr || !camera_->HasExtensionUnit()) return 1;
-    nodeId = sim::ZelCamera::kExtensionNode;
+  uint32_t DeviceSpecificNodes(std::vector<uint32_t>& nodes) override {
+    if (camera_ == nullptr) return 0;
+    const sim::Topology& topology = camera_->Topology();
+    for (uint32_t node = 0; node < topology.Nodes().size(); ++node) {
+      if (topology.IsDeviceSpecific(node)) nodes.push_back(node);
+    }
     return 0;
   }
 
+  // A support query is the driver's to answer from the topology: it never reaches the camera.
   uint32_t Property(const NodeProperty& property, uint8_t* data, uint32_t length,
                     uint32_t& bytesReturned) override {
     bytesReturned = 0;
     if (camera_ == nullptr) return sim::kStatusSetNotFound;
     uint8_t set[16];
     std::memcpy(set, &property.set, sizeof set);
+    if (property.flags == kPropertySupportOnNode) {
+      return camera_->Topology().OwnsSet(property.nodeId, set) ? sim::kStatusOk
+                                                               : sim::kStatusSetNotFound;
+    }
     return camera_->Request(set, property.id, property.flags, property.nodeId, data, length,
                             bytesReturned);
   }
@@ -138,9 +147,9 @@ class SimTransport : public Transport {
     return std::make_shared<TextCamera>(static_cast<const char*>(camera));
   }
 
-  std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) override {
+  std::unique_ptr<DeviceControl> OpenControl(const CameraRef& camera, uint32_t& status) override {
     const std::shared_ptr<sim::LiveWorld> world = sim::LiveWorld::Active();
-    const char* const path = static_cast<const char*>(camera);
+    const char* const path = static_cast<const char*>(camera.handle);
     for (size_t i = 0; i < world->CameraCount(); ++i) {
       if (world->Camera(i).devicePath == path) {
         status = 0;

@@ -98,15 +98,22 @@ class V4l2Control : public DeviceControl {
   }
   ~V4l2Control() override { calls_.Close(fd_); }
 
-  uint32_t FindExtensionNode(uint32_t& nodeId) override {
-    if (!UnitOf(kExtensionUnitSets[0])) return 1;
-    nodeId = 0;  // the node is found per request by property set; node ids are unused here
+  // The units stand for nodes 0 and 1 while unit 0 is there; a request finds its unit by
+  // property set, whatever node it names.
+  uint32_t DeviceSpecificNodes(std::vector<uint32_t>& nodes) override {
+    if (units_[0]) nodes = {0, 1};
     return 0;
   }
 
   uint32_t Property(const NodeProperty& property, uint8_t* data, uint32_t length,
                     uint32_t& bytesReturned) override {
     bytesReturned = 0;
+    if (property.flags == kPropertySupportOnNode) {
+      const bool owns = property.nodeId < std::size(units_) && units_[property.nodeId] &&
+                        std::memcmp(&property.set, &kExtensionUnitSets[property.nodeId],
+                                    sizeof property.set) == 0;
+      return owns ? 0 : StatusFromWin32(kErrorSetNotFound);
+    }
     const std::optional<uint8_t> unit = UnitOf(property.set);
     if (!unit) return StatusFromWin32(kErrorNotFound);
     if (enumerated_->HasLeft()) return StatusFromWin32(kErrorDeviceNotConnected);
@@ -289,9 +296,9 @@ std::shared_ptr<BoundCamera> V4l2Transport::HoldHandle(ZelDeviceHandle camera) {
   return std::make_shared<TextCamera>(static_cast<const char*>(camera));
 }
 
-std::unique_ptr<DeviceControl> V4l2Transport::OpenControl(ZelDeviceHandle camera,
+std::unique_ptr<DeviceControl> V4l2Transport::OpenControl(const CameraRef& camera,
                                                           uint32_t& status) {
-  const char* const path = static_cast<const char*>(camera);
+  const char* const path = static_cast<const char*>(camera.handle);
   // The node itself, not its name, leads to its camera: udev's by-id and by-path links and
   // renamed nodes name the same character device.
   struct stat node {};

@@ -58,7 +58,7 @@ class V4l2Transport : public Transport {
 
   std::unique_ptr<VideoInputList> ListVideoInputs() override;
   std::shared_ptr<BoundCamera> HoldHandle(ZelDeviceHandle camera) override;
-  std::unique_ptr<DeviceControl> OpenControl(ZelDeviceHandle camera, uint32_t& status) override;
+  std::unique_ptr<DeviceControl> OpenControl(const CameraRef& camera, uint32_t& status) override;
   void Sleep(uint32_t milliseconds) override;
   int64_t WallClockSeconds() override;
 

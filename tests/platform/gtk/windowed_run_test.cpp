@@ -215,7 +215,7 @@ TEST_P(WindowedRunTest, ShowsEachStateAndRefusesCloseWhileUpdating) {
   if (run.cameraRelease != 0) {
     const auto camera = testing::UsbCamera(0x0408, 0x2040, run.cameraRelease, "2e3f1c7e");
     window.videoDevicePaths.push_back(camera.devicePath);
-    window.imagingDevices->push_back(camera.imaging);
+    window.setupDevices->push_back(camera.setupEntry);
   }
   WritePidIni({"[PID_2040]", "CHIP=4", "BIN=zel.bin"});
   WriteBinFile(u"zel.bin", testing::ZelImage("0107"));

@@ -142,24 +142,25 @@ std::vector<std::string> LinuxPlatform::VideoDevicePaths() {
   return paths;
 }
 
-std::optional<std::vector<ImagingDevice>> LinuxPlatform::ImagingDevices() {
-  std::vector<ImagingDevice> list;
+std::optional<std::vector<SetupDevice>> LinuxPlatform::SetupDevices() {
+  std::vector<SetupDevice> list;
   for (const auto& device : ListVideoDevices(sysfsRoot_)) {
-    if (!device.imaging.instanceId.empty()) list.push_back(device.imaging);
+    if (!device.setupEntry.instanceId.empty()) list.push_back(device.setupEntry);
   }
   return list;
 }
 
-std::shared_ptr<void> LinuxPlatform::OpenDeviceHandle(const std::string& devicePath) {
+std::shared_ptr<void> LinuxPlatform::OpenDeviceHandle(const std::string& devicePath,
+                                                      std::u16string& refusal) {
   for (const auto& device : ListVideoDevices(sysfsRoot_)) {
     if (device.devicePath == devicePath) {
       const std::string node = "/dev/" + device.node;
-      // A node the user may not open fails the update like any unreachable camera; the
-      // diagnostic says why, which the library's result cannot.
+      // A node the user may not open fails the update like any unreachable camera; the log
+      // says why, which the library's result cannot.
       const int fd = open(node.c_str(), O_RDWR | O_CLOEXEC);
       if (fd < 0 && (errno == EACCES || errno == EPERM)) {
-        DebugOutput(text::Utf8ToUtf16("No permission to open " + node +
-                                      " (camera permissions: see README)"));
+        refusal = text::Utf8ToUtf16("No permission to open " + node +
+                                    " (camera permissions: see README).\r\n");
         return nullptr;
       }
       if (fd >= 0) close(fd);

@@ -36,8 +36,9 @@ class LinuxPlatform : public Platform {
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::u16string& path) override;
   bool WriteWholeFile(const std::u16string& path, const std::string& bytes) override;
   std::vector<std::string> VideoDevicePaths() override;
-  std::optional<std::vector<ImagingDevice>> ImagingDevices() override;
-  std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath) override;
+  std::optional<std::vector<SetupDevice>> SetupDevices() override;
+  std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath,
+                                         std::u16string& refusal) override;
   std::unique_ptr<LoadedLibrary> LoadProgramLibrary(const std::u16string& fileName) override;
   bool RunDialog(DialogHandler& handler) override;
   [[noreturn]] void EndProcessNow(int exitCode) override;

@@ -57,9 +57,9 @@ std::vector<SysfsVideoDevice> ListVideoDevices(const std::string& sysfsRoot) {
     std::snprintf(piece, sizeof piece, "%08x", PortPiece(usbDir.substr(usbDir.find_last_of('/') + 1)));
     device.devicePath = "\\\\?\\usb#vid_" + vid + "&pid_" + pid + "&mi_" + mi + "#6&" + piece +
                         "&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
-    device.imaging.instanceId = text::Utf8ToUtf16(Upper("USB\\VID_" + vid + "&PID_" + pid + "&MI_" + mi +
+    device.setupEntry.instanceId = text::Utf8ToUtf16(Upper("USB\\VID_" + vid + "&PID_" + pid + "&MI_" + mi +
                                                         "\\6&" + piece + "&0&0000"));
-    device.imaging.firstHardwareId =
+    device.setupEntry.firstHardwareId =
         text::Utf8ToUtf16(Upper("USB\\VID_" + vid + "&PID_" + pid + "&REV_" + rev + "&MI_" + mi));
     devices.push_back(device);
   }

@@ -45,15 +45,16 @@ std::vector<std::string> SimPlatform::VideoDevicePaths() {
   return paths;
 }
 
-std::optional<std::vector<ImagingDevice>> SimPlatform::ImagingDevices() {
-  std::vector<ImagingDevice> list;
+std::optional<std::vector<SetupDevice>> SimPlatform::SetupDevices() {
+  std::vector<SetupDevice> list;
   for (const auto& camera : world_.Cameras()) {
     if (!camera.instanceId.empty()) list.push_back({camera.instanceId, sim_platform::ReportedHardwareId(camera)});
   }
   return list;
 }
 
-std::shared_ptr<void> SimPlatform::OpenDeviceHandle(const std::string& devicePath) {
+std::shared_ptr<void> SimPlatform::OpenDeviceHandle(const std::string& devicePath,
+                                                    std::u16string& /*refusal*/) {
   for (const auto& camera : world_.Cameras()) {
     // The whole path: the library finds its camera by the text the world gives it.
     if (ListedPath(camera) == devicePath) return TextDeviceHandle(camera.devicePath);

@@ -42,8 +42,9 @@ class SimPlatform : public Platform {
     return host_->WriteWholeFile(path, bytes);
   }
   std::vector<std::string> VideoDevicePaths() override;
-  std::optional<std::vector<ImagingDevice>> ImagingDevices() override;
-  std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath) override;
+  std::optional<std::vector<SetupDevice>> SetupDevices() override;
+  std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath,
+                                         std::u16string& refusal) override;
   std::unique_ptr<LoadedLibrary> LoadProgramLibrary(const std::u16string& fileName) override {
     return host_->LoadProgramLibrary(fileName);
   }

@@ -6,6 +6,8 @@
 
 #include "platform/win32/win32_platform.h"
 #include "win32/ansi_text.h"
+#include "text/utf16.h"
+#include "win32/camera_access.h"
 #include "win32/com_ptr.h"
 
 namespace ostrel::win32 {
@@ -76,15 +78,17 @@ std::vector<std::string> ListVideoInputDevicePaths() {
   return paths;
 }
 
-std::shared_ptr<void> BindVideoInputDevice(const std::string& devicePath) {
+std::shared_ptr<void> BindVideoInputDevice(const std::string& devicePath, std::u16string& refusal) {
   // COM stays initialised on this thread for as long as the filter is used.
   const HRESULT comInit = CoInitialize(nullptr);
   IBaseFilter* filter = nullptr;
   ForEachVideoInput([&](IMoniker* moniker) {
     if (ReadDevicePath(moniker) != devicePath) return true;
-    if (FAILED(moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter,
-                                     reinterpret_cast<void**>(&filter)))) {
-      filter = nullptr;
+    const HRESULT bound = moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter,
+                                                reinterpret_cast<void**>(&filter));
+    if (FAILED(bound)) filter = nullptr;
+    if (bound == E_ACCESSDENIED) {
+      refusal = text::Utf8ToUtf16(std::string(::win32::kCameraAccessDenied) + ".\r\n");
     }
     return false;
   });

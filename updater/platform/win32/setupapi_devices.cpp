@@ -39,12 +39,12 @@ std::optional<std::u16string> FirstHardwareId(HDEVINFO list, SP_DEVINFO_DATA& de
 
 }  // namespace
 
-std::optional<std::vector<ImagingDevice>> ListImagingDevices() {
+std::optional<std::vector<SetupDevice>> ListSetupDevices() {
   const HDEVINFO list = SetupDiGetClassDevsW(&kImagingDeviceClass, nullptr, nullptr, DIGCF_PRESENT);
   if (list == INVALID_HANDLE_VALUE) return std::nullopt;
   // An enumeration error ends the list where it stands: the devices before it are still
   // judged, and identification ignores the error itself.
-  std::vector<ImagingDevice> devices;
+  std::vector<SetupDevice> devices;
   for (DWORD index = 0;; ++index) {
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;

@@ -152,12 +152,13 @@ bool Win32Platform::WriteWholeFile(const std::u16string& path, const std::string
 
 std::vector<std::string> Win32Platform::VideoDevicePaths() { return ListVideoInputDevicePaths(); }
 
-std::optional<std::vector<ImagingDevice>> Win32Platform::ImagingDevices() {
-  return ListImagingDevices();
+std::optional<std::vector<SetupDevice>> Win32Platform::SetupDevices() {
+  return ListSetupDevices();
 }
 
-std::shared_ptr<void> Win32Platform::OpenDeviceHandle(const std::string& devicePath) {
-  return BindVideoInputDevice(devicePath);
+std::shared_ptr<void> Win32Platform::OpenDeviceHandle(const std::string& devicePath,
+                                                      std::u16string& refusal) {
+  return BindVideoInputDevice(devicePath, refusal);
 }
 
 std::unique_ptr<LoadedLibrary> Win32Platform::LoadProgramLibrary(const std::u16string& fileName) {

@@ -31,8 +31,9 @@ class Win32Platform : public Platform {
   std::unique_ptr<ReadableFile> OpenFileForReading(const std::u16string& path) override;
   bool WriteWholeFile(const std::u16string& path, const std::string& bytes) override;
   std::vector<std::string> VideoDevicePaths() override;
-  std::optional<std::vector<ImagingDevice>> ImagingDevices() override;
-  std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath) override;
+  std::optional<std::vector<SetupDevice>> SetupDevices() override;
+  std::shared_ptr<void> OpenDeviceHandle(const std::string& devicePath,
+                                         std::u16string& refusal) override;
   std::unique_ptr<LoadedLibrary> LoadProgramLibrary(const std::u16string& fileName) override;
   bool RunDialog(DialogHandler& handler) override;
   [[noreturn]] void EndProcessNow(int exitCode) override;
@@ -42,8 +43,8 @@ class Win32Platform : public Platform {
 std::vector<std::string> ListVideoInputDevicePaths();
 // The capture filter of the video-input device whose DevicePath (as listed) is devicePath;
 // nullptr when none is present or it cannot be bound.
-std::shared_ptr<void> BindVideoInputDevice(const std::string& devicePath);
-std::optional<std::vector<ImagingDevice>> ListImagingDevices();
+std::shared_ptr<void> BindVideoInputDevice(const std::string& devicePath, std::u16string& refusal);
+std::optional<std::vector<SetupDevice>> ListSetupDevices();
 
 // Loads the library at fullPath, its own imports looked up only beside it and in the system
 // folder. A system without those search flags (Windows 7 before KB2533623) refuses them with
