@@ -268,17 +268,23 @@ TANDREL_API int pfn_UVC_ResetIC(void);
 
 /** Starts the chip's PLL when it is not running; the last register access's result. */
 TANDREL_API int ZelSetPll(void);
-/** Resets the chip; the last register access's result. */
+/** Resets the chip; the last register access's result. The camera then leaves the bus and
+ * comes back as a new device: calls fail with ZEL_E_UNREACHABLE while it is away. A camera the
+ * library bound itself (ZelSetDeviceHandle(NULL), pfn_RvcLib_Initialize) is reached again once
+ * it is back; a host's own filter on Windows belongs to the device that left, and the host
+ * binds the camera anew. */
 TANDREL_API int ZelReset(void);
-/** Switches the chip into USB boot with the given mode. */
+/** Switches the chip into USB boot with the given mode; the camera leaves the bus and comes
+ * back, as after ZelReset. */
 TANDREL_API int ZelUsbBoot(int mode);
-/** Writes up to 64 raw bytes to selector of extension unit 0. On Linux, where the driver only
- * takes the control's whole length, fewer bytes are sent as the whole control with the rest
- * zero, and more than the control holds are refused (ZEL_E_INVALID_ARG); ZelXuGet of fewer
- * bytes reads the whole control and returns its first bytes. */
+/** Writes up to 64 raw bytes to selector of extension unit 0. The platform takes a write of
+ * the control's whole length only: on Windows fewer bytes are refused (ZEL_E_DEVICE); on Linux
+ * they are sent as the whole control with the rest zero, and more than the control holds are
+ * refused (ZEL_E_INVALID_ARG). */
 TANDREL_API int ZelXuSet(int selector, const unsigned char* data, unsigned int length);
 /** Reads selector of extension unit 0: *controlLength receives the bytes read (at most
- * length and 64), or the control's length when data is null. */
+ * length and 64), or the control's length when data is null. The whole control is read and
+ * its first bytes returned. */
 TANDREL_API int ZelXuGet(int selector, unsigned char* data, unsigned int length,
                          unsigned int* controlLength);
 

@@ -53,18 +53,21 @@ uint32_t XuAccess::FindExtensionNode() {
   const uint32_t status = m_pControl->DeviceSpecificNodes(nodes);
   if (status != 0) return status;
   if (nodes.empty()) return kNoExtensionNode;
-  // One support query per node and unit at most; a node that owns one unit's set owns no other.
+  // Each node is asked at most once for each unit, a node that owns one unit's set never for
+  // the other's.
   std::optional<uint32_t> owner[2];
-  for (uint32_t unit = 0; unit < 2; ++unit) {
+  bool answersQueries = true;
+  for (uint32_t unit = 0; unit < 2 && answersQueries; ++unit) {
     for (const uint32_t node : nodes) {
       if (node == owner[0]) continue;
-      NodeProperty query{};
-      query.set = kExtensionUnitSets[unit];
-      query.flags = kPropertySupportOnNode;
-      query.nodeId = node;
-      uint32_t returned = 0;
-      if (m_pControl->Property(query, nullptr, 0, returned) == 0) {
+      const uint32_t answer = QuerySetSupport(node, unit);
+      if (answer == 0) {
         owner[unit] = node;
+        break;
+      }
+      // A driver that takes no support queries answers none of them: asking on is no use.
+      if (Win32Error(answer) == kErrorNotSupported) {
+        answersQueries = false;
         break;
       }
     }
@@ -73,6 +76,15 @@ uint32_t XuAccess::FindExtensionNode() {
   m_nUnitNodes[0] = m_nNodeId;
   m_nUnitNodes[1] = owner[1].value_or(m_nNodeId + 1);
   return 0;
+}
+
+uint32_t XuAccess::QuerySetSupport(uint32_t node, uint32_t unit) {
+  NodeProperty query{};
+  query.set = kExtensionUnitSets[unit & 1];
+  query.flags = kPropertySupportOnNode;
+  query.nodeId = node;
+  uint32_t returned = 0;
+  return m_pControl->Property(query, nullptr, 0, returned);
 }
 
 void XuAccess::Close() {

@@ -67,6 +67,8 @@ class XuAccess {
   // property set; where none does (an older driver), the first device-specific node and the
   // next. 0 found, 1 no device-specific node, else a status.
   uint32_t FindExtensionNode();
+  // The support query of a unit's property set on a node: 0 when the node owns it.
+  uint32_t QuerySetSupport(uint32_t node, uint32_t unit);
   uint32_t BindFirstSupported();
   void ReleaseCallingThread();
 

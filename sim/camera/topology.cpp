@@ -55,6 +55,9 @@ int ZelUnitOf(const uint8_t (&propertySet)[16]) {
 
 Topology Topology::FromWorld(const WorldFile& world, const std::u16string& section,
                              bool hasExtensionUnit) {
+  using K = NodeKind;
+  // A camera without the units has none, whatever topology is given.
+  if (!hasExtensionUnit) return Topology({K::kCameraTerminal, K::kProcessing, K::kStreaming});
   const std::u16string value = world.GetString(section, u"Topology");
   if (!value.empty()) {
     if (std::optional<std::vector<NodeKind>> nodes = ParseKinds(text::Utf16ToUtf8(value))) {
@@ -62,8 +65,6 @@ Topology Topology::FromWorld(const WorldFile& world, const std::u16string& secti
     }
     world.ReportBadValue(section, u"Topology");
   }
-  using K = NodeKind;
-  if (!hasExtensionUnit) return Topology({K::kCameraTerminal, K::kProcessing, K::kStreaming});
   return Topology({K::kCameraTerminal, K::kProcessing, K::kSelector, K::kUnit0, K::kUnit1,
                    K::kStreaming});
 }

@@ -18,7 +18,7 @@ class Topology {
  public:
   // The world's Topology key (node kinds separated by blanks: terminal, processing, selector,
   // unit0, unit1, other, streaming), or a UVC camera's usual one: the ZEL units after the
-  // selector, or no extension unit at all.
+  // selector; a camera without the units has no extension unit, whatever the key says.
   static Topology FromWorld(const WorldFile& world, const std::u16string& section,
                             bool hasExtensionUnit);
   static Topology Of(std::vector<NodeKind> nodes) { return Topology(std::move(nodes)); }

@@ -8,7 +8,9 @@
 #include <dshow.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <mutex>
 
 #include "camera/status_words.h"
@@ -167,9 +169,7 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     std::memcpy(&request, property, sizeof request);
     uint8_t set[16];
     std::memcpy(set, &request.set, sizeof set);
-    if (request.flags == kSupportOnNode) {
-      return Topology().OwnsSet(request.nodeId, set) ? S_OK : Status(sim::kStatusSetNotFound);
-    }
+    if (request.flags == kSupportOnNode) return SupportQuery(request.nodeId, set);
     sim::ZelCamera* const camera = Model();
     if (camera == nullptr) return Status(sim::kStatusSetNotFound);
     uint32_t returned = 0;
@@ -252,6 +252,7 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     if (!world_) return E_UNEXPECTED;
     if (Removed()) return kDeviceRemoved;
     *count = static_cast<DWORD>(Topology().Nodes().size());
+    KsTraceLine(*world_, "NODES " + std::to_string(*count));
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_NodeType(DWORD node, GUID* type) override {
@@ -261,6 +262,7 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     if (Removed()) return kDeviceRemoved;
     if (node >= Topology().Nodes().size()) return E_INVALIDARG;
     *type = NodeType(Topology().Nodes()[node]);
+    KsTraceLine(*world_, "NODETYPE " + std::to_string(node));
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE CreateNodeInstance(DWORD, REFIID, void** object) override {
@@ -329,6 +331,23 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
   const sim::Topology& Topology() const {
     if (const sim::ZelCamera* const camera = Model()) return camera->Topology();
     return world_->Camera(index_).model == "plain" ? kPlainTopology : kVendorUnitTopology;
+  }
+
+  // Answered from the topology, as the driver answers it: only the node owning the set says yes.
+  HRESULT SupportQuery(uint32_t node, const uint8_t (&set)[16]) const {
+    HRESULT hr = Status(sim::kStatusSetNotFound);
+    if (world_->File().GetNumber(world_->Camera(index_).section, u"SupportQueries") == 0) {
+      hr = HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
+    } else if (Topology().OwnsSet(node, set)) {
+      hr = S_OK;
+    }
+    const int unit = sim::ZelUnitOf(set);
+    char status[9];
+    std::snprintf(status, sizeof status, "%08lx", static_cast<unsigned long>(hr));
+    KsTraceLine(*world_, "SUPPORT " + std::to_string(node) + " " +
+                             (unit < 0 ? std::string("other") : "unit" + std::to_string(unit)) +
+                             " " + status);
+    return hr;
   }
 
   // The camera this filter was made for left the bus since: it is another device now.

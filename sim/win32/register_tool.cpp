@@ -1,7 +1,7 @@
 // wincam_register: sets the Wine prefix the program runs in up with the test camera of a
 // folder (wincam.dll and its simcam.ini), or takes the test camera out again.
 //   wincam_register <folder>      register that folder's server and world
-//   wincam_register --remove      the system's enumerator back, no imaging devices
+//   wincam_register --remove      the system's enumerator back, no setup entries
 #include <windows.h>
 
 #include <cstdio>

@@ -5,14 +5,18 @@
 
 #include <vector>
 
-#include "platform/sim/reported_hardware_id.h"
+#include "platform/sim/setup_entries.h"
 #include "world/world_file.h"
 #include "wincam_ids.h"
 
 namespace wincam {
 namespace {
 
+using ostrel::sim_platform::SetupClass;
+
 const GUID kImagingDeviceClass = {0x6BDD1FC6, 0x810F, 0x11D0, {0xBE, 0xC7, 0x08, 0x00, 0x2B, 0xE2, 0x09, 0x2F}};
+const GUID kCameraDeviceClass = {0xCA3E7AB9, 0xB4C3, 0x4AE6, {0x82, 0x51, 0x57, 0x9E, 0xF9, 0x33, 0x89, 0x0F}};
+const GUID* const kSetupClasses[] = {&kImagingDeviceClass, &kCameraDeviceClass};
 
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -34,19 +38,6 @@ DWORD RegisterClass(const GUID& clsid, const std::wstring& serverPath) {
   return error;
 }
 
-// The hardware ids of the HardwareIds key, separated by blanks.
-std::vector<std::wstring> MoreHardwareIds(const sim::WorldFile& world, const sim::CameraConfig& camera) {
-  std::vector<std::wstring> ids;
-  const std::wstring list = Wide(world.GetString(camera.section, u"HardwareIds"));
-  size_t start = 0;
-  while ((start = list.find_first_not_of(L" \t", start)) != std::wstring::npos) {
-    const size_t end = list.find_first_of(L" \t", start);
-    ids.push_back(list.substr(start, end - start));
-    start = end;
-  }
-  return ids;
-}
-
 std::vector<wchar_t> MultiString(const std::vector<std::wstring>& strings) {
   std::vector<wchar_t> multi;
   for (const std::wstring& text : strings) {
@@ -57,26 +48,28 @@ std::vector<wchar_t> MultiString(const std::vector<std::wstring>& strings) {
   return multi;
 }
 
-DWORD RemoveImagingDevices() {
-  const HDEVINFO list = SetupDiGetClassDevsW(&kImagingDeviceClass, nullptr, nullptr, 0);
-  if (list == INVALID_HANDLE_VALUE) return GetLastError();
+DWORD RemoveSetupDevices() {
   DWORD error = ERROR_SUCCESS;
-  SP_DEVINFO_DATA device{};
-  device.cbSize = sizeof device;
-  for (DWORD index = 0; SetupDiEnumDeviceInfo(list, index, &device); ++index) {
-    if (!SetupDiRemoveDevice(list, &device) && error == ERROR_SUCCESS) error = GetLastError();
+  for (const GUID* const setupClass : kSetupClasses) {
+    const HDEVINFO list = SetupDiGetClassDevsW(setupClass, nullptr, nullptr, 0);
+    if (list == INVALID_HANDLE_VALUE) return GetLastError();
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(list, index, &device); ++index) {
+      if (!SetupDiRemoveDevice(list, &device) && error == ERROR_SUCCESS) error = GetLastError();
+    }
+    SetupDiDestroyDeviceInfoList(list);
   }
-  SetupDiDestroyDeviceInfoList(list);
   return error;
 }
 
 // An entry without hardware ids when hardwareIds is empty.
-DWORD AddImagingDevice(HDEVINFO list, const std::wstring& instanceId,
-                       const std::vector<std::wstring>& hardwareIds) {
+DWORD AddSetupDevice(HDEVINFO list, const GUID& setupClass, const std::wstring& instanceId,
+                     const std::vector<std::wstring>& hardwareIds) {
   SP_DEVINFO_DATA device{};
   device.cbSize = sizeof device;
-  if (!SetupDiCreateDeviceInfoW(list, instanceId.c_str(), &kImagingDeviceClass, nullptr, nullptr,
-                                0, &device)) {
+  if (!SetupDiCreateDeviceInfoW(list, instanceId.c_str(), &setupClass, nullptr, nullptr, 0,
+                                &device)) {
     return GetLastError();
   }
   const std::vector<wchar_t> ids = MultiString(hardwareIds);
@@ -97,20 +90,19 @@ DWORD RegisterServer(const std::wstring& serverPath) {
   return error != ERROR_SUCCESS ? error : RegisterClass(kSystemDeviceEnumClsid, serverPath);
 }
 
-DWORD RegisterImagingDevices(const std::wstring& worldPath) {
-  DWORD error = RemoveImagingDevices();
+DWORD RegisterSetupDevices(const std::wstring& worldPath) {
+  DWORD error = RemoveSetupDevices();
   if (error != ERROR_SUCCESS) return error;
   const sim::WorldFile world(std::u16string(worldPath.begin(), worldPath.end()));
-  const HDEVINFO list = SetupDiCreateDeviceInfoList(&kImagingDeviceClass, nullptr);
+  // One list for entries of either class: SetupAPI keeps each entry's class of its own.
+  const HDEVINFO list = SetupDiCreateDeviceInfoList(nullptr, nullptr);
   if (list == INVALID_HANDLE_VALUE) return GetLastError();
-  for (const sim::CameraConfig& camera : world.Cameras()) {
-    if (camera.instanceId.empty()) continue;
+  for (const ostrel::sim_platform::SetupEntry& entry : ostrel::sim_platform::SetupEntries(world)) {
     std::vector<std::wstring> ids;
-    if (world.GetNumber(camera.section, u"NoHardwareIds") != 1) {
-      ids.push_back(Wide(ostrel::sim_platform::ReportedHardwareId(camera)));
-      for (std::wstring& more : MoreHardwareIds(world, camera)) ids.push_back(std::move(more));
-    }
-    error = AddImagingDevice(list, Wide(camera.instanceId), ids);
+    for (const std::u16string& id : entry.hardwareIds) ids.push_back(Wide(id));
+    const GUID& setupClass =
+        entry.setupClass == SetupClass::kImage ? kImagingDeviceClass : kCameraDeviceClass;
+    error = AddSetupDevice(list, setupClass, Wide(entry.instanceId), ids);
     if (error != ERROR_SUCCESS) break;
   }
   SetupDiDestroyDeviceInfoList(list);
@@ -119,7 +111,7 @@ DWORD RegisterImagingDevices(const std::wstring& worldPath) {
 
 DWORD RegisterFolder(const std::wstring& folder) {
   const DWORD error = RegisterServer(folder + L"\\" + kServerFileName);
-  return error != ERROR_SUCCESS ? error : RegisterImagingDevices(folder + L"\\" + kWorldFileName);
+  return error != ERROR_SUCCESS ? error : RegisterSetupDevices(folder + L"\\" + kWorldFileName);
 }
 
 DWORD Unregister() {
@@ -128,7 +120,7 @@ DWORD Unregister() {
   DWORD error = RegisterClass(kSystemDeviceEnumClsid, std::wstring(system) + L"\\devenum.dll");
   const LSTATUS removed = RegDeleteTreeW(HKEY_CLASSES_ROOT, ClassKey(kCameraFilterClsid).c_str());
   if (error == ERROR_SUCCESS && removed != ERROR_FILE_NOT_FOUND) error = static_cast<DWORD>(removed);
-  const DWORD devices = RemoveImagingDevices();
+  const DWORD devices = RemoveSetupDevices();
   return error != ERROR_SUCCESS ? error : devices;
 }
 

@@ -1,7 +1,7 @@
 // Sets a Wine prefix (or a Windows test machine) up with the test camera: the COM server as
-// the camera filter's class and as the system device enumerator, and one SetupAPI
-// imaging-class entry per camera of the world. For test programs and for wincam_register.
-// Every function returns a Win32 error code, 0 on success.
+// the camera filter's class and as the system device enumerator, and the SetupAPI entries of
+// the world's present devices. For test programs and for wincam_register. Every function
+// returns a Win32 error code, 0 on success.
 #pragma once
 
 #include <windows.h>
@@ -14,20 +14,18 @@ namespace wincam {
 // device enumerator: HKCR\CLSID\{clsid}\InprocServer32, ThreadingModel Both.
 DWORD RegisterServer(const std::wstring& serverPath);
 
-// Makes the imaging-class device entries those of the world's cameras: every existing entry
-// of the class goes, then each camera with an InstanceId gets one, in world order, with its
-// hardware-id list (the HardwareId as the camera reports it now, then the HardwareIds).
-// Camera keys only this test camera reads:
-//   HardwareIds=<ids separated by blanks>  further entries of the hardware-id list
-//   NoHardwareIds=1  the entry has no hardware-id list at all: the size query of the list
-//                    fails with ERROR_INVALID_DATA instead of reporting a size
-DWORD RegisterImagingDevices(const std::wstring& worldPath);
+// Makes the entries of the imaging and camera setup classes those of the world's devices
+// (updater/platform/sim/setup_entries.h): every existing entry of both classes goes, then each
+// entry of the world is made in its class, with its hardware-id list. An entry without one
+// (NoHardwareIds=1) fails the list's size query with ERROR_INVALID_DATA instead of reporting a
+// size. Wine lists a class's entries in the order of their instance ids.
+DWORD RegisterSetupDevices(const std::wstring& worldPath);
 
 // Both, for the wincam.dll and simcam.ini in folder (a full path).
 DWORD RegisterFolder(const std::wstring& folder);
 
 // Puts the system's own device enumerator back, removes the camera filter's class and every
-// imaging-class device entry.
+// entry of the imaging and camera setup classes.
 DWORD Unregister();
 
 }  // namespace wincam

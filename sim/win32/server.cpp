@@ -4,6 +4,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
+#include <memory>
+#include <mutex>
 
 #include "com_object.h"
 #include "wincam_ids.h"
@@ -54,6 +57,20 @@ bool ServerInUse() { return g_serverReferences != 0; }
 std::wstring CameraValue(const sim::LiveWorld& world, size_t camera, const char16_t* key) {
   const std::u16string value = world.File().GetString(world.Camera(camera).section, key);
   return std::wstring(value.begin(), value.end());
+}
+
+void KsTraceLine(const sim::LiveWorld& world, const std::string& line) {
+  static std::mutex mutex;
+  static std::map<std::u16string, std::unique_ptr<sim::TraceLog>> logs;
+  const std::u16string path = world.File().ResolvePath(world.File().GetString(u"World", u"KsTrace"));
+  if (path.empty()) return;
+  std::unique_ptr<sim::TraceLog>* log = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(mutex);
+    log = &logs[path];
+    if (!*log) *log = std::make_unique<sim::TraceLog>(path);
+  }
+  (*log)->Line(line);
 }
 
 bool ReenumeratesOnReset(const sim::LiveWorld& world, size_t camera) {

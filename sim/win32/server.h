@@ -11,6 +11,11 @@
 //                         boot (default 1: it leaves, its filters fail every call with
 //                         ERROR_DEVICE_REMOVED, and it is listed again after AbsentMs)
 //   AbsentMs=<ms>         how long it is off the bus then, scaled by TimeScale (default 1000)
+//   SupportQueries=0      support queries fail with ERROR_NOT_SUPPORTED, as on an older driver
+// and of the world:
+//   KsTrace=<file>        every topology read and support query a filter answers, one line each:
+//                         "NODES <count>", "NODETYPE <node>", "SUPPORT <node> <set> <status>"
+//                         (set unit0, unit1 or other), appended to that file
 // (the SetupAPI entries' keys are in registration.h).
 #pragma once
 
@@ -24,6 +29,9 @@ namespace wincam {
 
 // A world key of a camera as wide text.
 std::wstring CameraValue(const sim::LiveWorld& world, size_t camera, const char16_t* key);
+
+// Appends a line to the world's KsTrace file, if it has one.
+void KsTraceLine(const sim::LiveWorld& world, const std::string& line);
 
 // Whether a ZEL camera leaves the bus at a chip reset or a switch to USB boot.
 bool ReenumeratesOnReset(const sim::LiveWorld& world, size_t camera);

@@ -53,6 +53,26 @@ TEST_F(DeviceBindingTest, CameraWithoutExtensionUnitFailsTheProbeAndStaysUnbound
   EXPECT_EQ(ZelMmioWrite(0, 0), ZEL_OK);
 }
 
+// Each unit is reached on the node that owns its property set, wherever the topology puts it;
+// a topology whose driver answers no support query (the simulated one always answers) would
+// leave the first device-specific node and the next.
+TEST_F(DeviceBindingTest, EachUnitIsReachedOnTheNodeThatOwnsItsSet) {
+  const char* const topologies[] = {
+      "terminal processing selector unit0 unit1 streaming",
+      "terminal other unit0 unit1 streaming",
+      "terminal processing unit1 unit0 streaming",
+      "unit1 other other unit0",
+  };
+  for (const char* topology : topologies) {
+    SCOPED_TRACE(topology);
+    UseWorld(CameraSection(1, kZelPath, std::string("Topology=") + topology));
+    int chipId = 0;
+    unsigned char led = 0;
+    EXPECT_EQ(ZelMmioRead(0x06000000, &chipId), ZEL_OK);
+    EXPECT_EQ(NorvGetLed(&led), ZEL_OK);
+  }
+}
+
 TEST_F(DeviceBindingTest, UnknownHandleFailsTheProbe) {
   UseWorld(CameraSection(1, kZelPath));
   char handle[] = "no such camera";

@@ -9,30 +9,17 @@
 #include <iterator>
 #include <thread>
 
+#include "ks_test_world.h"
 #include "library_run.h"
 #include "registration.h"
 
 namespace platform_test {
 namespace {
 
-// A world of one ZEL camera with the given keys.
-World OneCamera(const std::string& keys = "") {
-  const std::string path =
-      R"(\\?\usb#vid_0408&pid_2040&mi_00#6&2e3f1c7e&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global)";
-  return World{"[World]\r\nTimeScale=0.01\r\n\r\n[Camera1]\r\nModel=zel\r\nDevicePath=" + path +
-                   "\r\n" + keys,
-               {path},
-               {}};
-}
-
-std::filesystem::path RunFolder(const char* name) {
-  return std::filesystem::path(PLATFORM_TEST_RUNS) / name;
-}
-
 void NoCallback() {}
 
 TEST(KsReferences, EveryCameraObjectIsReleasedWhenNothingHoldsItAnyMore) {
-  LibraryRun run(Transport::kKernelStreaming, RunFolder("references"), OneCamera());
+  LibraryRun run(Transport::kKernelStreaming, KsRunFolder("references"), OneZelCamera());
   ASSERT_EQ(run.SetupError(), "");
   const TandrelExports& t = run.Tandrel();
   int chipId = 0;
@@ -60,8 +47,8 @@ TEST(KsReferences, EveryCameraObjectIsReleasedWhenNothingHoldsItAnyMore) {
 // A device entry whose property bag has no FriendlyName is not a camera the library can take:
 // every export that looks for one answers unreachable.
 TEST(KsDeviceEntries, EntryWithoutFriendlyNameIsNotTaken) {
-  LibraryRun run(Transport::kKernelStreaming, RunFolder("no-friendly-name"),
-                 OneCamera("NoFriendlyName=1\r\n"));
+  LibraryRun run(Transport::kKernelStreaming, KsRunFolder("no-friendly-name"),
+                 OneZelCamera("NoFriendlyName=1\r\n"));
   ASSERT_EQ(run.SetupError(), "");
   const TandrelExports& t = run.Tandrel();
   int chipId = 0;
@@ -91,8 +78,8 @@ TEST(KsFaults, FaultingFilterFailsTheCallNotTheProcess) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.key);
-    LibraryRun run(Transport::kKernelStreaming, RunFolder(c.key),
-                   OneCamera(std::string(c.key) + "\r\n"));
+    LibraryRun run(Transport::kKernelStreaming, KsRunFolder(c.key),
+                   OneZelCamera(std::string(c.key) + "\r\n"));
     ASSERT_EQ(run.SetupError(), "");
     const TandrelExports& t = run.Tandrel();
     int chipId = 0;
@@ -111,7 +98,7 @@ TEST(KsFaults, FaultingFilterFailsTheCallNotTheProcess) {
 // multithreaded apartment afterwards. Binding a camera the library found, and filling the
 // device table, keep the thread's single-threaded apartment for the cameras they hold.
 TEST(KsApartments, HostThreadMayChooseItsApartmentAfterwards) {
-  LibraryRun run(Transport::kKernelStreaming, RunFolder("apartments"), OneCamera());
+  LibraryRun run(Transport::kKernelStreaming, KsRunFolder("apartments"), OneZelCamera());
   ASSERT_EQ(run.SetupError(), "");
   const TandrelExports& t = run.Tandrel();
   void* const filter = run.CameraHandle(1);
@@ -175,7 +162,7 @@ TEST(KsFlash, ReachesItsFileWhenTheHostEndsHoldingTheCamera) {
   CloseHandle(host.hProcess);
   ASSERT_EQ(exitCode, 0u);
 
-  std::ifstream file(RunFolder(kHostFolder) / "camera2.flash", std::ios::binary);
+  std::ifstream file(KsRunFolder(kHostFolder) / "camera2.flash", std::ios::binary);
   const std::vector<uint8_t> flash{std::istreambuf_iterator<char>(file), {}};
   ASSERT_GE(flash.size(), kWrittenAt + kWritten.size());
   EXPECT_EQ(std::vector<uint8_t>(flash.begin() + kWrittenAt,
@@ -184,10 +171,10 @@ TEST(KsFlash, ReachesItsFileWhenTheHostEndsHoldingTheCamera) {
 }
 
 TEST(KsFlash, DISABLED_HostEndsHoldingTheCamera) {
-  World world = OneCamera();
+  World world = OneZelCamera();
   // The camera keeps its flash in a file; none at the start, an erased flash.
   world.iniText += "Flash=camera2.flash\r\n";
-  auto* const run = new LibraryRun(Transport::kKernelStreaming, RunFolder(kHostFolder), world);
+  auto* const run = new LibraryRun(Transport::kKernelStreaming, KsRunFolder(kHostFolder), world);
   ASSERT_EQ(run->SetupError(), "");
   const TandrelExports& t = run->Tandrel();
   ASSERT_EQ(t.ZelSetDeviceHandle(run->CameraHandle(1)), ZEL_OK);
@@ -197,7 +184,7 @@ TEST(KsFlash, DISABLED_HostEndsHoldingTheCamera) {
   // The run, its filter and the library's binding stay as they are until the process ends.
 }
 
-// The prefix is left with the system's own device enumerator and no imaging devices.
+// The prefix is left with the system's own device enumerator and no setup entries.
 class PrefixCleanUp : public ::testing::Environment {
  public:
   void TearDown() override { EXPECT_EQ(wincam::Unregister(), 0u); }

@@ -1,6 +1,7 @@
 // The real ostrel.exe -s with the real Tandrel.dll, built with the release flags, against the
 // Windows test camera: the exit code, the update log and the cameras' flash of each outcome of
-// a silent run, the device-list cases of detection, and which camera the engine writes.
+// a silent run, the device-list cases of detection, and which camera the engine writes; each
+// with the cameras' setup entries where Windows 10 and 11 file them and where Windows 7 does.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,8 +15,9 @@ namespace ostrel {
 namespace {
 
 using testing::SilentRun;
-using testing::WithManufacturer;
 using testing::WincamCamera;
+using testing::WindowsMode;
+using testing::WithManufacturer;
 using Lines = std::vector<std::string>;
 
 std::string Bytes(const std::vector<uint8_t>& image) {
@@ -65,13 +67,19 @@ WincamCamera Webcam(int n) {
   return camera;
 }
 
-class OstrelSilentTest : public ::testing::Test {
+class OstrelSilentTest : public ::testing::TestWithParam<WindowsMode> {
  protected:
   static void TearDownTestSuite() { testing::PrintRunTable(); }
 };
 
-TEST_F(OstrelSilentTest, NoCamera) {
-  testing::OstrelWithWincam ostrel;
+INSTANTIATE_TEST_SUITE_P(Both, OstrelSilentTest,
+                         ::testing::Values(WindowsMode::kWindows10, WindowsMode::kWindows7),
+                         [](const ::testing::TestParamInfo<WindowsMode>& mode) {
+                           return mode.param == WindowsMode::kWindows10 ? "Windows10" : "Windows7";
+                         });
+
+TEST_P(OstrelSilentTest, NoCamera) {
+  testing::OstrelWithWincam ostrel(GetParam());
   ostrel.UseWorld({});
   const SilentRun run = ostrel.RunSilent("no camera");
   EXPECT_EQ(run.exitCode, 1);
@@ -101,7 +109,7 @@ std::string ManyHardwareIds() {
   return ids;  // about 6,600 characters: with the first id a 13 KB multi-string
 }
 
-TEST_F(OstrelSilentTest, OneCameraOutcomes) {
+TEST_P(OstrelSilentTest, OneCameraOutcomes) {
   const std::string many = ManyHardwareIds();
   const OneCameraCase cases[] = {
       {"PID not match", "2041", "0105", "", "", true, 2, {"PID not match"}, false},
@@ -116,7 +124,7 @@ TEST_F(OstrelSilentTest, OneCameraOutcomes) {
   const std::string image = ZelImage(0x2040, 0x0107);
   for (const OneCameraCase& c : cases) {
     SCOPED_TRACE(c.name);
-    testing::OstrelWithWincam ostrel;
+    testing::OstrelWithWincam ostrel(GetParam());
     if (c.imagePresent) ostrel.UseImage(image);
     const std::string flash = ZelImage(Hex4(c.pid), Hex4(c.release), c.manufacturer);
     ostrel.UseFlash(1, flash);
@@ -133,8 +141,8 @@ TEST_F(OstrelSilentTest, OneCameraOutcomes) {
 
 // The camera goes in the write phase, before the page with its device descriptor is written:
 // it still reports 0105, so the next run updates it, with the name the run before kept.
-TEST_F(OstrelSilentTest, UnplugInTheMiddleThenTheNextRunCompletes) {
-  testing::OstrelWithWincam ostrel;
+TEST_P(OstrelSilentTest, UnplugInTheMiddleThenTheNextRunCompletes) {
+  testing::OstrelWithWincam ostrel(GetParam());
   const std::string image = ZelImage(0x2040, 0x0107);
   ostrel.UseImage(image);
   ostrel.UseFlash(1, ZelImage(0x2040, 0x0105, "NORV Inc"));
@@ -160,10 +168,10 @@ TEST_F(OstrelSilentTest, UnplugInTheMiddleThenTheNextRunCompletes) {
 
 // DirectShow lists a webcam of another vendor, the camera, a second camera of the same product
 // at 0107 and an imaging device of another bus; SetupAPI lists their entries in its own order
-// (the other bus's, whose instance id has no fourth piece, first; then the second camera's; the
-// webcam's last). Each device gets the entry whose instance id holds its piece.
-TEST_F(OstrelSilentTest, SeveralImagingDevicesEachMatchedByItsInstancePiece) {
-  testing::OstrelWithWincam ostrel;
+// (the other bus's first; then the second camera's; the webcam's last). Each device gets the
+// entry whose instance id its path holds.
+TEST_P(OstrelSilentTest, SeveralImagingDevicesEachMatchedByItsInstanceId) {
+  testing::OstrelWithWincam ostrel(GetParam());
   const std::string image = ZelImage(0x2040, 0x0105);
   ostrel.UseImage(image);
   ostrel.UseFlash(2, image);
@@ -178,11 +186,46 @@ TEST_F(OstrelSilentTest, SeveralImagingDevicesEachMatchedByItsInstancePiece) {
   EXPECT_EQ(run.log, Then(Loaded("0105"), kSame));
 }
 
-// A boot-ROM camera, then a camera whose imaging entry has no hardware-id list: the size
+// A scanner without serial number is present, and its imaging-class entry comes first: its
+// instance id ends in "0" as every such device's does, and "0" is a piece of every camera path.
+// It is no camera's: the webcam of another maker and the camera are judged by their own entries.
+TEST_P(OstrelSilentTest, ScannerListedFirstIsNoCamerasEntry) {
+  testing::OstrelWithWincam ostrel(GetParam());
+  const std::string image = ZelImage(0x2040, 0x0107);
+  ostrel.UseImage(image);
+  ostrel.UseFlash(2, ZelImage(0x2040, 0x0105, "NORV Inc"));
+  ostrel.UseWorld({Webcam(25), Zel("2040", "0105", "2E3F1C7E")},
+                  "[Device1]\r\nInstanceId=USB\\VID_03F0&PID_4105\\5&1A2B3C4D&0&2\r\n"
+                  "HardwareId=USB\\VID_03F0&PID_4105&REV_0100\r\nSetupClass=Image\r\n");
+  const SilentRun run = ostrel.RunSilent("scanner listed first, then a webcam and the camera");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.log, Then(Loaded("0105"), kStart));
+  EXPECT_TRUE(ostrel.Flash(2) == WithManufacturer(image, "NORV Inc"));
+}
+
+// Windows refuses to open the camera (the camera privacy setting off for desktop programs):
+// the update fails before anything is written, and the log says why.
+TEST_P(OstrelSilentTest, AccessDeniedIsSaidInTheLog) {
+  testing::OstrelWithWincam ostrel(GetParam());
+  ostrel.UseImage(ZelImage(0x2040, 0x0107));
+  const std::string flash = ZelImage(0x2040, 0x0105, "NORV Inc");
+  ostrel.UseFlash(1, flash);
+  WincamCamera camera = Zel("2040", "0105", "2E3F1C7E");
+  camera.extraKeys = "AccessDenied=1\r\n";
+  ostrel.UseWorld({camera});
+  const SilentRun run = ostrel.RunSilent("access denied");
+  EXPECT_EQ(run.exitCode, 5);
+  EXPECT_EQ(run.log, Then(Then(Loaded("0105"), kStart),
+                          "Windows denied access to the camera: the camera privacy setting for "
+                          "desktop apps may be off."));
+  EXPECT_TRUE(ostrel.Flash(1) == flash);
+}
+
+// A boot-ROM camera, then a camera whose setup entry has no hardware-id list: the size
 // query of that list reports no size, so identification goes on past it and the boot-ROM
 // identity found first stands (with no saved settings its image is then not found).
-TEST_F(OstrelSilentTest, EntryWithoutHardwareIdsKeepsTheIdentityFoundBefore) {
-  testing::OstrelWithWincam ostrel;
+TEST_P(OstrelSilentTest, EntryWithoutHardwareIdsKeepsTheIdentityFoundBefore) {
+  testing::OstrelWithWincam ostrel(GetParam());
   WincamCamera bootRom = Webcam(1);
   bootRom.vid = "0C45";
   bootRom.pid = "6362";
@@ -197,8 +240,8 @@ TEST_F(OstrelSilentTest, EntryWithoutHardwareIdsKeepsTheIdentityFoundBefore) {
 
 // The device-path table holds ten USB devices: an eleventh is not identified, whatever it is;
 // a device of another bus takes no place in the table.
-TEST_F(OstrelSilentTest, MoreThanTenVideoDevices) {
-  testing::OstrelWithWincam ostrel;
+TEST_P(OstrelSilentTest, MoreThanTenVideoDevices) {
+  testing::OstrelWithWincam ostrel(GetParam());
   const std::string image = ZelImage(0x2040, 0x0105);
   ostrel.UseImage(image);
   ostrel.UseFlash(11, image);
@@ -220,8 +263,8 @@ TEST_F(OstrelSilentTest, MoreThanTenVideoDevices) {
 
 // Three ZEL cameras that the library supports alike; detection identifies the second by its
 // product id, and only that one is written (neither the first nor the last one listed).
-TEST_F(OstrelSilentTest, SeveralZelCamerasOnlyTheIdentifiedOneIsWritten) {
-  testing::OstrelWithWincam ostrel;
+TEST_P(OstrelSilentTest, SeveralZelCamerasOnlyTheIdentifiedOneIsWritten) {
+  testing::OstrelWithWincam ostrel(GetParam());
   const std::string image = ZelImage(0x2040, 0x0107);
   ostrel.UseImage(image);
   const std::string others[] = {ZelImage(0x2041, 0x0105, "", 11), ZelImage(0x2042, 0x0105, "", 13)};

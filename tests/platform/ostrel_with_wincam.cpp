@@ -79,7 +79,11 @@ std::vector<std::string> LastRunLines(const std::string& logBytes) {
 
 }  // namespace
 
-OstrelWithWincam::OstrelWithWincam() {
+const char* ModeName(WindowsMode mode) {
+  return mode == WindowsMode::kWindows10 ? "Windows 10" : "Windows 7";
+}
+
+OstrelWithWincam::OstrelWithWincam(WindowsMode windowsMode) : mode(windowsMode) {
   stdfs::copy_file(OSTREL_PROGRAM, stdfs::path(program.File(u"ostrel.exe")));
   stdfs::copy_file(OSTREL_TANDREL, stdfs::path(program.File(u"Tandrel.dll")));
   program.WriteFile(u"pid.ini", "[PID_2040]\r\nCHIP=4\r\nBIN=zel.bin\r\n");
@@ -89,14 +93,16 @@ OstrelWithWincam::OstrelWithWincam() {
 
 OstrelWithWincam::~OstrelWithWincam() { wincam::Unregister(); }
 
-void OstrelWithWincam::UseWorld(const std::vector<WincamCamera>& cameras) const {
+void OstrelWithWincam::UseWorld(const std::vector<WincamCamera>& cameras,
+                                const std::string& moreSections) const {
   // Model waits (erase polls, request delays) a hundred times faster; the updater's own
   // waits are the real ones.
-  std::string world = "[World]\r\nTimeScale=0.01\r\n";
+  std::string world = std::string("[World]\r\nTimeScale=0.01\r\nSetupClass=") +
+                      (mode == WindowsMode::kWindows10 ? "Camera" : "Image") + "\r\n";
   for (size_t i = 0; i < cameras.size(); ++i) {
     world += "\r\n" + CameraSection(static_cast<int>(i + 1), cameras[i]);
   }
-  camera.WriteFile(u"simcam.ini", world);
+  camera.WriteFile(u"simcam.ini", world + "\r\n" + moreSections);
   Register();
 }
 
@@ -106,7 +112,7 @@ void OstrelWithWincam::Register() const {
 
 SilentRun OstrelWithWincam::RunSilent(const std::string& caseName) const {
   SilentRun run{program.RunOstrel(true), LastRunLines(program.ReadFile(u"bin/Ostrel_sp.log"))};
-  RunTable().push_back({caseName, run});
+  RunTable().push_back({caseName + " (" + ModeName(mode) + ")", run});
   return run;
 }
 
@@ -123,7 +129,7 @@ std::string OstrelWithWincam::Flash(int n) const {
 }
 
 void PrintRunTable() {
-  constexpr const char* kRow = "%-36s %4s  %s\n";
+  constexpr const char* kRow = "%-64s %4s  %s\n";
   std::printf("\nostrel.exe -s and Tandrel.dll under %s with the Windows test camera\n",
               sizeof(void*) == 4 ? "32-bit Wine" : "wine64");
   std::printf(kRow, "case", "exit", "log lines of the run");

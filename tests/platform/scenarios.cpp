@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 #include "image_maker/zel_image.h"
 
@@ -69,6 +70,20 @@ int ReadRegister(LibraryRun& run, int address, int* value) {
   *value = 0;
   return Note(run, "ZelMmioRead(" + std::to_string(address) + ")",
               run.Tandrel().ZelMmioRead(address, value), std::to_string(*value));
+}
+
+// A camera leaves the bus at a chip reset and at a switch to USB boot, and comes back a moment
+// later as a new device; a host waits for it. The calls made while it is away reach no camera
+// and are not recorded; the first that reaches it is. A generous bound guards against a hang.
+void AwaitTheCamera(LibraryRun& run) {
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  int value = 0;
+  int result = ZEL_E_UNREACHABLE;
+  while ((result = run.Tandrel().ZelMmioRead(kChipIdRegister, &value)) == ZEL_E_UNREACHABLE &&
+         std::chrono::steady_clock::now() < giveUp) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(Note(run, "camera back: ZelMmioRead(chip id)", result, std::to_string(value)), ZEL_OK);
 }
 
 std::vector<uint8_t> Pattern(size_t size, uint8_t seed) {
@@ -236,6 +251,7 @@ void FirmwareDownload(LibraryRun& run) {
                  t.pfn_EEPROM_DownLoad2(1, 0, image.data(), static_cast<int>(image.size()))),
             0);
   EXPECT_EQ(Note(run, "pfn_UVC_ResetIC", t.pfn_UVC_ResetIC()), 0);
+  AwaitTheCamera(run);
   std::vector<uint8_t> flash(image.size());
   EXPECT_EQ(Note(run, "ZelFlashRead(all)",
                  t.ZelFlashRead(0, flash.data(), static_cast<int>(flash.size())), Digest(flash)),
@@ -254,7 +270,9 @@ void ChipControl(LibraryRun& run) {
   Note(run, "ZelSetPll", t.ZelSetPll());
   Note(run, "ZelSetPll", t.ZelSetPll());
   Note(run, "ZelReset", t.ZelReset());
+  AwaitTheCamera(run);
   Note(run, "ZelUsbBoot", t.ZelUsbBoot(2));
+  AwaitTheCamera(run);
   const std::vector<uint8_t> bytes = Pattern(100, 9);
   Note(run, "ZelXuSet(100 bytes)", t.ZelXuSet(2, bytes.data(), 100));
   unsigned int controlLength = 0;

@@ -1,6 +1,7 @@
 // tandrel.exe with the real Tandrel.dll against the Windows test camera: list, info, one set
 // and get, and an update whose camera requests equal those of ostrel.exe -s on the same
-// camera and image (with --force, which reads no version first).
+// camera and image (with --force, which reads no version first); a camera Windows refuses to
+// open.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -87,6 +88,22 @@ TEST(TandrelCliWincamTest, ListInfoSetGetAndTheUpdatersUpdate) {
   EXPECT_TRUE(run.camera.ReadFile(u"trace.log") == updaterTrace);
   run.Register();
   EXPECT_EQ(Tandrel(run, "update bin\\zel.bin"), 8);
+}
+
+// With the camera privacy setting off for desktop programs, Windows refuses to open the camera:
+// the tool says so, and finds no camera.
+TEST(TandrelCliWincamTest, AccessDeniedIsSaidOnStandardError) {
+  OstrelWithWincam run;
+  stdfs::copy_file(TANDREL_CLI, stdfs::path(run.program.File(u"tandrel.exe")));
+  run.UseFlash(1, ZelImage(0x0105));
+  WincamCamera camera;
+  camera.extraKeys = "AccessDenied=1\r\n";
+  run.UseWorld({camera});
+  EXPECT_EQ(Tandrel(run, "info"), 2);
+  EXPECT_TRUE(Has(run.program.ReadFile(u"err.txt"),
+                  "tandrel: Windows denied access to the camera: the camera privacy setting for "
+                  "desktop apps may be off (\\\\?\\usb#vid_0408&pid_2040"))
+      << run.program.ReadFile(u"err.txt");
 }
 
 }  // namespace

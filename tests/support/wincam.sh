@@ -7,7 +7,9 @@
 # camera_section <model> <vid> <pid> <release> [<key line>...]: a world's [Camera1] section, a
 #   camera of that model on USB as Windows names it (hex ids as in its device path).
 # write_zel_world <camera folder> <time scale> [<key line>...]: the folder's simcam.ini, one ZEL
-#   camera of product 0x2040 whose flash is camera1.flash there (the caller writes it).
+#   camera of product 0x2040 whose flash is camera1.flash there (the caller writes it), its
+#   setup entry in the class wincam_setup_class names: Camera (the default, where Windows 10
+#   and 11 file webcams) or Image (Windows 7 and 8).
 # register_wincam <runner> <wincam.dll> <wincam_register.exe> <camera folder>: the test camera
 #   of that folder's world registered (wincam.dll is copied beside simcam.ini); again after an
 #   update, so that its imaging entry carries the release the camera reports now.
@@ -39,7 +41,7 @@ write_zel_world() {
   local folder=$1 time_scale=$2
   shift 2
   {
-    printf '[World]\nTimeScale=%s\n\n' "$time_scale"
+    printf '[World]\nTimeScale=%s\nSetupClass=%s\n\n' "$time_scale" "${wincam_setup_class:-Camera}"
     camera_section zel 0408 2040 0105 Flash=camera1.flash "$@"
   } | sed 's/$/\r/' >"$folder/simcam.ini"
 }

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "fake_platform.h"
+#include "platform/sim/sim_platform.h"
 #include "platform/sim/trace_dialog.h"
 #include "platform/sim/zel_release.h"
 
@@ -52,6 +53,30 @@ TEST(ZelRelease, ReplacesTheRevField) {
 
 // A handler that arms a timer at start, runs "an update" from it, and lets Close through
 // once the update has run for the given time.
+// The setup entries of the world as Windows lists them: the imaging class, then the camera
+// class, each in world order with the present devices that are no camera first; an entry
+// without hardware ids is left out, as the Windows platform leaves it out.
+TEST(SimPlatform, SetupEntriesByClassImagingFirst) {
+  testing::ScratchDir dir;
+  dir.WriteFile(u"simcam.ini",
+                "[World]\nSetupClass=Camera\n"
+                "[Device1]\nInstanceId=USB\\VID_03F0&PID_4105\\5&1A2B3C4D&0&2\n"
+                "HardwareId=USB\\VID_03F0&PID_4105&REV_0100\nSetupClass=image\n"
+                "[Camera1]\nModel=plain\nInstanceId=A\nHardwareId=HA\n"
+                "[Camera2]\nModel=plain\nInstanceId=B\nHardwareId=HB\nSetupClass=Image\n"
+                "[Camera3]\nModel=plain\nInstanceId=C\nHardwareId=HC\nNoHardwareIds=1\n"
+                "[Camera4]\nModel=plain\nHardwareId=HD\n");
+  const sim::WorldFile world(dir.File(u"simcam.ini"));
+  SimPlatform platform(std::make_unique<testing::FakePlatform>(dir), world);
+  const std::optional<std::vector<SetupDevice>> devices = platform.SetupDevices();
+  ASSERT_TRUE(devices.has_value());
+  std::vector<std::u16string> listed;
+  for (const SetupDevice& device : *devices) listed.push_back(device.instanceId + u" " + device.firstHardwareId);
+  EXPECT_EQ(listed, (std::vector<std::u16string>{
+                        u"USB\\VID_03F0&PID_4105\\5&1A2B3C4D&0&2 USB\\VID_03F0&PID_4105&REV_0100",
+                        u"B HB", u"A HA"}));
+}
+
 class ScriptedHandler : public DialogHandler {
  public:
   ScriptedHandler(Platform& platform, uint64_t updateMs) : platform_(platform), updateMs_(updateMs) {}

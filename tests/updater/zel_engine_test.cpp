@@ -258,28 +258,40 @@ TEST_F(ZelEngineTest, IdentifiedCameraIsBoundByItsHandle) {
   std::strcpy(g_szDevicePaths[0], "\\\\?\\usb#vid_0408&pid_2041&mi_00#6&2e3f1c7e&0&0000#{x}\\global");
   std::strcpy(g_szDevicePaths[1], identified.c_str());
   record.m_nDeviceIndex = 1;
+  const std::u16string refusal = u"Windows denied access to the camera.\r\n";
   const struct {
     const char* name;
     bool present;
+    bool refused;  // the system refuses to open it, and says why
     int bindResult;
     uint8_t state;
     int32_t code;
     std::vector<std::string> calls;
   } cases[] = {
-      {"bound", true, 0, kStateFinished, kOutcomeSuccess,
+      {"bound", true, false, 0, kStateFinished, kOutcomeSuccess,
        {"SetDeviceHandle " + identified, "FlashRead 16416 18", "GetiManufacturer 256", "EEPROMErase", "SetManufacture 1 ",
         "DownLoad2 1 0 32768", "ResetIC"}},
-      {"probe failed", true, -1, kStateFailed, kOutcomeUpdateFailed, {"SetDeviceHandle " + identified}},
-      {"camera gone", false, 0, kStateFailed, kOutcomeUpdateFailed, {}},
+      {"probe failed", true, false, -1, kStateFailed, kOutcomeUpdateFailed, {"SetDeviceHandle " + identified}},
+      {"camera gone", false, false, 0, kStateFailed, kOutcomeUpdateFailed, {}},
+      {"refused", true, true, 0, kStateFailed, kOutcomeUpdateFailed, {}},
   };
+  const std::u16string log = dir.File(u"bin/Ostrel_sp.log");
   for (const auto& c : cases) {
     fake = FakeTandrel{};
     fake.record = &record;
     fake.setDeviceHandleResult = c.bindResult;
     platform.videoDevicePaths = {g_szDevicePaths[0]};
     if (c.present) platform.videoDevicePaths.push_back(identified);
+    platform.deviceRefusal = c.refused ? refusal : u"";
+    std::filesystem::remove(std::filesystem::path(log));
+    ASSERT_TRUE(record.m_pLogFile.Open(log));
     const size_t firstLine = platform.DebugLines().size();
     Run();
+    record.m_pLogFile.Close();
+    EXPECT_EQ(dir.ReadFile(u"bin/Ostrel_sp.log").find(text::Utf16ToLeBytes(u"denied")) !=
+                  std::string::npos,
+              c.refused)
+        << c.name;
     ExpectOutcome(c.state, 100, c.code);
     EXPECT_EQ(fake.calls, c.calls) << c.name;
     EXPECT_EQ(platform.DebugLines().at(firstLine),

@@ -5,6 +5,8 @@
 # date) and its picture again after the window is redrawn, the updating state with Close
 # refused, Close accepted at rest, and a PNG screenshot of each state. Each run is in a program
 # folder unzipped from the archive, with a pid.ini and an image added, as an operator makes it.
+# All of it twice: with the camera's setup entry where Windows 10 and 11 file it (the camera
+# class, with the screenshots) and where Windows 7 does (the imaging class).
 #
 # usage: windowed_run_test.sh <wine runner> <archive folder> <wincam.dll> <wincam_register.exe>
 #                             <ostrel_image_maker.exe> <dialog_driver.exe> <work folder>
@@ -42,7 +44,8 @@ expect() { grep -Fxq -- "$2" "$work/$1/driver.out" || fail "$1: no line '$2'"; }
 # expect_match <scenario> <extended regular expression>: a line of the driver matches it.
 expect_match() { grep -Eq -- "$2" "$work/$1/driver.out" || fail "$1: no line matching '$2'"; }
 
-# run <scenario> <camera firmware, or "none"> <camera keys> <end screenshot> [<updating screenshot>]
+# run <scenario> <camera firmware, or "none"> <camera keys> <end screenshot, or "" for none kept>
+#     [<updating screenshot>]
 # Makes the program folder (the archive's, with pid.ini and image 0107 in bin/) and the
 # camera's folder, registers the camera (or none), and lets the driver watch the windowed run.
 run() {
@@ -69,37 +72,47 @@ run() {
     "$(windows_path "$dir/program/Ostrel.exe")" "${shots_args[@]}" >"$dir/driver.out"
   tr -d '\r' <"$dir/driver.out" >"$dir/driver.lines" && mv "$dir/driver.lines" "$dir/driver.out"
   sed "s/^/$scenario: /" "$dir/driver.out"
-  [ ! -f "$dir/end.bmp" ] || convert "$dir/end.bmp" "$shots/$end_shot.png"
-  [ -z "$updating_shot" ] || [ ! -f "$dir/updating.bmp" ] || convert "$dir/updating.bmp" "$shots/$updating_shot.png"
+  [ -z "$end_shot" ] || [ ! -f "$dir/end.bmp" ] || convert "$dir/end.bmp" "$shots/$end_shot.png"
+  [ -z "$end_shot" ] || [ ! -f "$dir/updating.bmp" ] || convert "$dir/updating.bmp" "$shots/$updating_shot.png"
 }
 
 readonly identity='vid="0408" pid="2040" from="0105 ->" to="0107"'
 
-run no-camera none "" no-camera
-expect no-camera 'end close=enabled picture=134 status="No camera!" vid="" pid="" from="" to="" position=0 percent="0%"'
-expect no-camera 'repainted picture=134'
-expect no-camera 'close accepted, exit code 1'
+# windowed_runs <scenario suffix> <keep screenshots: yes or no>
+windowed_runs() {
+  local suffix=$1 keep=$2
+  local no_camera=no-camera$suffix update=update$suffix failed=failed$suffix up_to_date=up-to-date$suffix
+  shot_name() { [ "$keep" = no ] || echo "$1"; }
 
-# Each request takes a millisecond, so the update runs for seconds.
-run update 0105 "RequestDelayUs=1000" finished updating
-expect_match update "^state close=disabled picture=130 status=\"Don't turn off power!\" $identity position=[0-9]+ "
-expect update 'screenshot updating written'
-expect_match update '^close pressed while updating at position [1-9][0-9]*$'
-expect_match update '^close refused while updating: window open, position [0-9]+ -> [0-9]+$'
-expect update "end close=enabled picture=131 status=\"Update finish!\" $identity position=100 percent=\"100%\""
-expect update 'repainted picture=131'
-expect update 'close accepted, exit code 0'
+  run "$no_camera" none "" "$(shot_name no-camera)"
+  expect "$no_camera" 'end close=enabled picture=134 status="No camera!" vid="" pid="" from="" to="" position=0 percent="0%"'
+  expect "$no_camera" 'repainted picture=134'
+  expect "$no_camera" 'close accepted, exit code 1'
 
-# The camera is gone after 11000 requests, in the middle of writing the image.
-run failed 0105 "UnplugAfter=11000" failed
-expect failed "end close=enabled picture=135 status=\"Please re-open me!\" $identity position=100 percent=\"100%\""
-expect failed 'repainted picture=135'
-expect failed 'close accepted, exit code 5'
+  # Each request takes a millisecond, so the update runs for seconds.
+  run "$update" 0105 "RequestDelayUs=1000" "$(shot_name finished)" updating
+  expect_match "$update" "^state close=disabled picture=130 status=\"Don't turn off power!\" $identity position=[0-9]+ "
+  expect "$update" 'screenshot updating written'
+  expect_match "$update" '^close pressed while updating at position [1-9][0-9]*$'
+  expect_match "$update" '^close refused while updating: window open, position [0-9]+ -> [0-9]+$'
+  expect "$update" "end close=enabled picture=131 status=\"Update finish!\" $identity position=100 percent=\"100%\""
+  expect "$update" 'repainted picture=131'
+  expect "$update" 'close accepted, exit code 0'
 
-run up-to-date 0107 "" up-to-date
-expect up-to-date 'end close=enabled picture=134 status="FW is up-to-date!" vid="0408" pid="2040" from="0107 ->" to="0107" position=0 percent="0%"'
-expect up-to-date 'repainted picture=134'
-expect up-to-date 'close accepted, exit code 0'
+  # The camera is gone after 11000 requests, in the middle of writing the image.
+  run "$failed" 0105 "UnplugAfter=11000" "$(shot_name failed)"
+  expect "$failed" "end close=enabled picture=135 status=\"Please re-open me!\" $identity position=100 percent=\"100%\""
+  expect "$failed" 'repainted picture=135'
+  expect "$failed" 'close accepted, exit code 5'
+
+  run "$up_to_date" 0107 "" "$(shot_name up-to-date)"
+  expect "$up_to_date" 'end close=enabled picture=134 status="FW is up-to-date!" vid="0408" pid="2040" from="0107 ->" to="0107" position=0 percent="0%"'
+  expect "$up_to_date" 'repainted picture=134'
+  expect "$up_to_date" 'close accepted, exit code 0'
+}
+
+wincam_setup_class=Camera windowed_runs "" yes
+wincam_setup_class=Image windowed_runs -windows7 no
 
 for shot in no-camera updating finished failed up-to-date; do
   [ -f "$shots/$shot.png" ] || fail "no screenshot $shots/$shot.png"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "platform/host_platform.h"
-#include "platform/sim/reported_hardware_id.h"
+#include "platform/sim/setup_entries.h"
 #include "platform/sim/trace_dialog.h"
 
 #ifndef _WIN32
@@ -45,10 +45,16 @@ std::vector<std::string> SimPlatform::VideoDevicePaths() {
   return paths;
 }
 
+// The imaging class's entries, then the camera class's, as Windows lists them; an entry
+// without hardware ids is left out, as the Windows platform leaves it out.
 std::optional<std::vector<SetupDevice>> SimPlatform::SetupDevices() {
+  const std::vector<sim_platform::SetupEntry> entries = sim_platform::SetupEntries(world_);
   std::vector<SetupDevice> list;
-  for (const auto& camera : world_.Cameras()) {
-    if (!camera.instanceId.empty()) list.push_back({camera.instanceId, sim_platform::ReportedHardwareId(camera)});
+  for (const auto setupClass : {sim_platform::SetupClass::kImage, sim_platform::SetupClass::kCamera}) {
+    for (const sim_platform::SetupEntry& entry : entries) {
+      if (entry.setupClass != setupClass || entry.hardwareIds.empty()) continue;
+      list.push_back({entry.instanceId, entry.hardwareIds.front()});
+    }
   }
   return list;
 }
