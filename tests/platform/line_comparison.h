@@ -26,16 +26,15 @@ struct TraceCounts {
   size_t knownLengths = 0;  // size probes the platform answered from a length it had learned
   size_t refused = 0;       // requests the platform refused from the descriptors, never sent
   size_t afterLeaving = 0;  // requests to a camera that had left the bus, never sent
-  size_t wholeControl = 0;  // shorter reads the platform made as reads of the whole control
 };
 
 // The platform's trace must be the simulated one, except that these simulated lines may be
 // missing there: a size probe of a control whose length the platform learned from an earlier
 // probe; a request the camera refused as one of another length than the control's
-// (ERROR_INVALID_PARAMETER) or as one to a unit it lacks (ERROR_NOT_FOUND), both of which a
-// driver knows from the descriptors; any request to the camera once it has answered that it
-// is gone (ERROR_DEVICE_NOT_CONNECTED), since it has then left the bus. And a read of fewer
-// bytes than the control may be a read of the whole control that begins with the same bytes.
+// (ERROR_INVALID_PARAMETER, ERROR_INSUFFICIENT_BUFFER) or as one to a unit or control it lacks
+// (ERROR_SET_NOT_FOUND, ERROR_NOT_FOUND), all of which a driver knows from the descriptors; any
+// request to the camera once it has answered that it is gone (ERROR_DEVICE_NOT_CONNECTED),
+// since it has then left the bus.
 TraceCounts CompareTraces(const char* platform, const std::vector<std::string>& simulated,
                           const std::vector<std::string>& other);
 
