@@ -82,12 +82,19 @@ make_point_folder() {
   done
 }
 
+# A world of this time scale, with the request trace when <trace> is yes: only the runs whose
+# requests are counted keep one, since the camera writes a line per request.
+world_section() {
+  printf '[World]\nTimeScale=%s\n' "$1"
+  [ "$2" = no ] || printf 'Trace=trace.log\n'
+}
+
 # The kit's camera section with extra keys (';'-separated) under a world of this time scale.
 # Without the kit's delay per request: a sleep that short costs the timer's slack, not its time.
 write_zel_world() {
-  local dir=$1 scale=$2 keys=$3
+  local dir=$1 scale=$2 keys=$3 trace=$4
   {
-    printf '[World]\nTimeScale=%s\nTrace=trace.log\n' "$scale"
+    world_section "$scale" "$trace"
     sed -n '/^\[Camera1\]/,$p' "$kit/simcam.ini" | tr -d '\r' | grep -v '^RequestDelayUs='
     [ -z "$keys" ] || printf '%s\n' "${keys//;/$'\n'}"
   } >"$dir/simcam.ini"
@@ -101,14 +108,15 @@ pid_of_chip() {
 
 # A SONIX or Sunplus camera at 0100 whose update the kit's image brings, with its own flash.
 write_vendor_world() {
-  local dir=$1 model=$2 keys=$3 pid camera
+  local dir=$1 model=$2 keys=$3 trace=$4 pid camera
   case "$model" in
     sonix) pid=$(pid_of_chip 3) camera='RomVersion=232RO;RomVersionByte5=1;Serial=SN42' ;;
     sunplus) pid=$(pid_of_chip 1) camera='FlashType=0x7A;AsicType=0x68' ;;
   esac
   local upper=${pid^^}
   {
-    printf '[World]\nTimeScale=%s\nTrace=trace.log\n[Camera1]\nModel=%s\n' "$fast_scale" "$model"
+    world_section "$fast_scale" "$trace"
+    printf '[Camera1]\nModel=%s\n' "$model"
     printf 'DevicePath=\\\\?\\usb#vid_0c45&pid_%s&mi_00#6&2e3f1c7e&0&0000#%s\\global\n' "$pid" \
       '{65e8773d-8f56-11d0-a3b9-00a0c9223196}'
     printf 'InstanceId=USB\\VID_0C45&PID_%s&MI_00\\6&2E3F1C7E&0&0000\n' "$upper"
@@ -118,12 +126,12 @@ write_vendor_world() {
   } >"$dir/simcam.ini"
 }
 
-write_world() {  # folder, class, time scale, fault keys
+write_world() {  # folder, class, time scale, fault keys, trace (yes or no)
   local vendor
   vendor=$(vendor_of "$2")
   case "$vendor" in
-    zel) write_zel_world "$1" "$3" "$4" ;;
-    *) write_vendor_world "$1" "$vendor" "$4" ;;
+    zel) write_zel_world "$1" "$3" "$4" "$5" ;;
+    *) write_vendor_world "$1" "$vendor" "$4" "$5" ;;
   esac
 }
 
@@ -196,9 +204,9 @@ run_point() {
 
   local code hang=0 lock=0 false_success=0 unrecovered=0 identity=0 note=""
   case "$mode" in
-    kill) write_world "$dir" "$class" 1 "StallAfter=$argument"
+    kill) write_world "$dir" "$class" 1 "StallAfter=$argument" yes
           killed_run "$dir" "$argument" && code=0 || code=$? ;;
-    *) write_world "$dir" "$class" "$fast_scale" "$keys"
+    *) write_world "$dir" "$class" "$fast_scale" "$keys" no
        silent_run "$dir" && code=0 || code=$? ;;
   esac
   if [ "$code" -eq 124 ]; then hang=1 note+="interrupted run hung; "; fi
@@ -210,7 +218,7 @@ run_point() {
 
   # Plugged in again, without faults: whatever the fault left, nothing of the camera may be
   # lost, so the next run must leave the flash of a fault-free update.
-  write_world "$dir" "$class" "$fast_scale" ""
+  write_world "$dir" "$class" "$fast_scale" "" no
   local next third
   silent_run "$dir" && next=0 || next=$?
   if [ "$next" -eq 124 ]; then hang=1 note+="next run hung; "; fi
@@ -231,7 +239,7 @@ run_point() {
     >"$work/results/$class-$label"
   rm -rf "$dir"
 }
-export -f make_point_folder write_zel_world pid_of_chip write_vendor_world write_world vendor_of \
+export -f make_point_folder world_section write_zel_world pid_of_chip write_vendor_world write_world vendor_of \
   flash_file identity_kept silent_run last_log_line killed_run run_point
 
 started=$(date +%s)
@@ -240,7 +248,7 @@ mkdir -p "$work/points" "$work/results"
 # One clean update: its trace gives the request count and the phases; the expected flashes.
 clean="$work/clean-zel"
 make_point_folder "$clean"
-write_zel_world "$clean" "$fast_scale" ""
+write_zel_world "$clean" "$fast_scale" "" yes
 expected_zel_flash "$clean" "$work/expected-zel.flash"
 rm -f "$clean/trace.log"
 silent_run "$clean" || { echo "fault-sweep: the clean ZEL update failed" >&2; exit 1; }
@@ -253,7 +261,7 @@ awk -f scripts/fault-sweep-phases.awk "$clean/trace.log" >"$work/phases"
 declare -A calls
 for vendor in sonix sunplus; do
   make_point_folder "$work/clean-$vendor"
-  write_vendor_world "$work/clean-$vendor" "$vendor" ""
+  write_vendor_world "$work/clean-$vendor" "$vendor" "" yes
   silent_run "$work/clean-$vendor" || { echo "fault-sweep: the clean $vendor update failed" >&2; exit 1; }
   cp "$work/clean-$vendor/vendor.flash" "$work/expected-$vendor.flash"
   calls[$vendor]=$(grep -c '^CALL ' "$work/clean-$vendor/trace.log")

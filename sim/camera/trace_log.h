@@ -16,6 +16,8 @@ class TraceLog {
   TraceLog(const TraceLog&) = delete;
   TraceLog& operator=(const TraceLog&) = delete;
 
+  // Whether lines are written at all: a caller formats a line only when one is wanted.
+  bool Enabled() const { return file_ != nullptr; }
   void Line(const std::string& line);
 
  private:

@@ -95,7 +95,9 @@ uint32_t ZelCamera::SetAutoUpdateListener(std::function<void()> listener) {
   } else if (!hasExtensionUnit_) {
     status = kStatusNotFound;
   }
-  trace_.Line(RequestLine("EVT", 0, 1, enable ? kEnableDescriptorBytes : 0, nullptr, 0, status));
+  if (trace_.Enabled()) {
+    trace_.Line(RequestLine("EVT", 0, 1, enable ? kEnableDescriptorBytes : 0, nullptr, 0, status));
+  }
   if (status != kStatusOk) return status;
   autoUpdateListener_ = std::move(listener);
   const int64_t count = WorldNumber(world_, config_.section, u"AutoUpdateEvents", 0);
@@ -219,11 +221,13 @@ uint32_t ZelCamera::Request(const uint8_t (&propertySet)[16], uint32_t selector,
   // The flash is non-volatile: whatever this request changed is on file before it is traced
   // and returns.
   flash_.Persist();
-  const char* op = probe ? "LEN" : flags == kSetOnNode ? "SET" : "GET";
-  const bool carriesData = data != nullptr && (flags == kSetOnNode || status == kStatusOk);
-  const uint32_t shown = flags == kSetOnNode ? length : bytesReturned;
-  trace_.Line(RequestLine(op, unit, selector, probe ? bytesReturned : length, data,
-                          carriesData ? shown : 0, status));
+  if (trace_.Enabled()) {
+    const char* op = probe ? "LEN" : flags == kSetOnNode ? "SET" : "GET";
+    const bool carriesData = data != nullptr && (flags == kSetOnNode || status == kStatusOk);
+    const uint32_t shown = flags == kSetOnNode ? length : bytesReturned;
+    trace_.Line(RequestLine(op, unit, selector, probe ? bytesReturned : length, data,
+                            carriesData ? shown : 0, status));
+  }
   if (registers_.TakeResetRequest()) {
     PowerOn();
     Depart();
