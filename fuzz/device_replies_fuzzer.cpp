@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "camera/live_world.h"
-#include "flash/flash_layout.h"
+#include "zel/flash_layout.h"
 #include "fuzz_input.h"
 #include "scratch_dir.h"
 #include "tandrel.h"
@@ -126,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* control = kReplyControls[input.Byte() % std::size(kReplyControls)];
     camera += std::string("Reply") + control + "=" + Hex(input.Bytes(input.Byte() % (kPayloadBytes + 1))) + "\n";
   }
-  std::vector<uint8_t> flash(tandrel::kFlashBytes, 0xFF);
+  std::vector<uint8_t> flash(zel::kFlashBytes, 0xFF);
   input.Patch(flash);
   Folder().WriteFile(u"camera.flash", std::string(flash.begin(), flash.end()));
   Folder().WriteFile(u"simcam.ini", "[World]\nTimeScale=0.001\n" + camera);

@@ -8,7 +8,7 @@
 #include "config_rules.h"
 #include "fake_platform.h"
 #include "fuzz_input.h"
-#include "hex4.h"
+#include "text/hex4.h"
 #include "update_record.h"
 
 namespace {
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         "the product-id list holds whole slots of the name buffer");
   for (int i = 0; i < record.m_nPidCount; ++i) {
     Check(record.m_pPidList[i] ==
-              ostrel::ParseHex4(record.m_szSectionNames + ostrel::kSectionSlotChars * i + 4),
+              text::ParseHex4(record.m_szSectionNames + ostrel::kSectionSlotChars * i + 4),
           "each product id is its slot's four digits");
   }
 

@@ -8,7 +8,7 @@
 #include "camera_identity.h"
 #include "config_rules.h"
 #include "fuzz_input.h"
-#include "hex4.h"
+#include "text/hex4.h"
 #include "text/utf16.h"
 #include "wide_format.h"
 
@@ -23,13 +23,13 @@ void CheckHex4(const std::string& bytes) {
     narrow[i] = bytes[i];
     wide[i] = static_cast<uint8_t>(bytes[i]);
   }
-  Check(ostrel::ParseHex4(narrow) == ostrel::ParseHex4(wide),
+  Check(text::ParseHex4(narrow) == text::ParseHex4(wide),
         "8- and 16-bit characters parse alike");
 }
 
 void CheckIdentity(const std::u16string& text, uint16_t vid, uint16_t pid, uint16_t bcd) {
   const ostrel::CameraIdentity parsed = ostrel::ParseHardwareId(text);
-  Check(text.size() < 8 + 4 || parsed.vid == ostrel::ParseHex4(text.data() + 8),
+  Check(text.size() < 8 + 4 || parsed.vid == text::ParseHex4(text.data() + 8),
         "the vendor id is characters 8 to 11");
   // Any id written in the hardware-id form reads back.
   const std::u16string formatted =

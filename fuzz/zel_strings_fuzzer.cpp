@@ -5,24 +5,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "flash/flash_layout.h"
-#include "flash/string_descriptors.h"
 #include "fuzz_input.h"
 #include "tandrel.h"
 #include "text/utf16.h"
 #include "transport/camera_name.h"
+#include "zel/flash_layout.h"
+#include "zel/string_descriptors.h"
 
 namespace {
 
 using fuzz::Check;
-
-constexpr int kManufacturerIndex = 0x402E;
-constexpr int kSerialNumberIndex = 0x4030;
-constexpr int kManufacturerSlot = 3;
-constexpr size_t kNameBytes = 256;
 
 void CheckDisplayName(const std::string& name) {
   const std::string converted = tandrel::ConvertedDisplayName(name);
@@ -39,23 +35,27 @@ void CheckDisplayName(const std::string& name) {
 
 // The slot size is the offset of the first non-zero byte after the language descriptor.
 void CheckSlotSize(const uint8_t* area) {
-  const int slot = tandrel::StringSlotSize(area);
-  Check(slot == 0 || (slot >= 4 && slot < tandrel::kStringAreaProbeBytes && area[slot] != 0),
+  const int slot = zel::StringSlotSize(area);
+  Check(slot == 0 || (slot >= 4 && slot < zel::kStringAreaProbeBytes && area[slot] != 0),
         "a slot size points at the first used byte");
-  for (int offset = 4; offset < (slot == 0 ? tandrel::kStringAreaProbeBytes : slot); ++offset) {
+  for (int offset = 4; offset < (slot == 0 ? zel::kStringAreaProbeBytes : slot); ++offset) {
     Check(area[offset] == 0, "the bytes before slot 1 are zero");
   }
+  if (slot == 0) return;
+  const std::optional<std::u16string> string = zel::SlotString(area + slot, slot);
+  Check(!string || string->size() <= static_cast<size_t>((slot - 2) / 2),
+        "a slot's string stays inside the slot");
 }
 
 void CheckManufacturerWrite(std::vector<uint8_t> image, const std::string& name) {
   std::vector<uint8_t> expected = image;
-  const int slot = tandrel::StringSlotSize(image.data() + tandrel::kStringArea);
+  const int slot = zel::StringSlotSize(image.data() + zel::kStringArea);
   Check(pfn_UVC_SetManufactureStringToFW(image.data(), 0, name.c_str()) == ZEL_OK,
         "a name is always taken");
-  const size_t length = strnlen(name.c_str(), kNameBytes);
-  const size_t slotBegin = static_cast<size_t>(tandrel::kStringArea + kManufacturerSlot * slot);
+  const size_t length = strnlen(name.c_str(), zel::kNameBytes);
+  const size_t slotBegin = static_cast<size_t>(zel::kStringArea + zel::kManufacturerSlot * slot);
   // Apart from the slot and its index byte the image is as it was.
-  const size_t index = length == 0 ? kSerialNumberIndex : kManufacturerIndex;
+  const size_t index = length == 0 ? zel::kSerialNumberIndexAddress : zel::kManufacturerIndexAddress;
   expected[index] = image[index];
   if (length > 0) {
     std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(slotBegin), slot,
@@ -79,9 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::FuzzInput input(data, size);
   const std::string name = input.Bytes(input.Byte());
   CheckDisplayName(name);
-  std::vector<uint8_t> image(tandrel::kFlashBytes, 0xFF);
+  std::vector<uint8_t> image(zel::kFlashBytes, 0xFF);
   input.Patch(image);
-  CheckSlotSize(image.data() + tandrel::kStringArea);
+  CheckSlotSize(image.data() + zel::kStringArea);
   CheckManufacturerWrite(std::move(image), name);
   return 0;
 }

@@ -144,11 +144,14 @@ flash_file() {
   case "$(vendor_of "$1")" in zel) echo camera1.flash ;; *) echo vendor.flash ;; esac
 }
 
-# The camera's identity in a ZEL flash against the reference: the string-descriptor slots 0 to
-# 3 (64 bytes each, from 0x2020) and the iManufacturer and iSerialNumber bytes (0x402E, 0x4030).
+# The camera's identity in a ZEL flash against the reference: the byte ranges the ZEL module
+# names (the string slots up to the manufacturer's, iManufacturer and iSerialNumber), which
+# identity_ranges holds, one "<offset> <length>" per line.
 identity_kept() {
-  cmp -s -i 8224:8224 -n 256 "$1" "$2" && cmp -s -i 16430:16430 -n 1 "$1" "$2" &&
-    cmp -s -i 16432:16432 -n 1 "$1" "$2"
+  local offset length
+  while read -r offset length; do
+    cmp -s -i "$offset:$offset" -n "$length" "$1" "$2" || return 1
+  done <<<"$identity_ranges"
 }
 
 # Runs ./ostrel -s in the folder within the bound; its exit code, 124 when it had to be ended.
@@ -257,6 +260,8 @@ cmp -s "$clean/camera1.flash" "$work/expected-zel.flash" || {
   exit 1
 }
 total=$(wc -l <"$clean/trace.log")
+identity_ranges=$("$tool" --identity "$work/expected-zel.flash")
+export identity_ranges
 awk -f scripts/fault-sweep-phases.awk "$clean/trace.log" >"$work/phases"
 declare -A calls
 for vendor in sonix sunplus; do

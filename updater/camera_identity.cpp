@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "hex4.h"
+#include "text/hex4.h"
 #include "text/utf16.h"
 
 namespace ostrel {
@@ -48,7 +48,7 @@ bool DevicePathHoldsInstanceId(std::string_view devicePath, std::u16string_view 
 CameraIdentity ParseHardwareId(std::u16string_view hardwareId) {
   char16_t fields[kRevAt + 4] = {};
   std::copy_n(hardwareId.begin(), std::min(hardwareId.size(), std::size(fields)), fields);
-  return {ParseHex4(fields + kVidAt), ParseHex4(fields + kPidAt), ParseHex4(fields + kRevAt)};
+  return {text::ParseHex4(fields + kVidAt), text::ParseHex4(fields + kPidAt), text::ParseHex4(fields + kRevAt)};
 }
 
 bool IsBootRomIdentity(const CameraIdentity& identity) {

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <limits>
 
-#include "hex4.h"
+#include "text/hex4.h"
 
 namespace ostrel {
 
 std::vector<uint16_t> ParsePidList(std::u16string_view sectionNames) {
   std::vector<uint16_t> pids(sectionNames.size() / kSectionSlotChars);
   for (size_t i = 0; i < pids.size(); ++i) {
-    pids[i] = ParseHex4(sectionNames.data() + kSectionSlotChars * i + 4);
+    pids[i] = text::ParseHex4(sectionNames.data() + kSectionSlotChars * i + 4);
   }
   return pids;
 }

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "hex4.h"
+#include "zel/image_version.h"
 
 namespace ostrel {
 namespace {
@@ -70,12 +70,6 @@ std::optional<uint16_t> SonixVersion(const ImageBytes& b) {
   return b.Be16(q);
 }
 
-std::optional<uint16_t> ZelVersion(const ImageBytes& b) {
-  constexpr size_t kVersionText = 0x253;
-  if (b.size() < kVersionText + 4) return std::nullopt;
-  return ParseHex4(reinterpret_cast<const char*>(b.data() + kVersionText));
-}
-
 }  // namespace
 
 uint16_t ReadImageVersion(int32_t vendor, const uint8_t* image, size_t size, bool multiImage) {
@@ -93,7 +87,7 @@ uint16_t ReadImageVersion(int32_t vendor, const uint8_t* image, size_t size, boo
       if (!multiImage) version = SonixVersion(bytes);
       break;
     case 4:
-      version = ZelVersion(bytes);
+      version = zel::ImageVersion(image, size);
       break;
     default:
       break;

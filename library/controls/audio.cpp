@@ -1,10 +1,10 @@
 // Audio processing on extension unit 0, selector 7: one group per setting.
 #include "controls/control_families.h"
-#include "controls/control_table.h"
+#include "zel/control_table.h"
 #include "tandrel.h"
 
 using namespace tandrel;
-using namespace tandrel::controls;
+using namespace zel::controls;
 
 extern "C" TANDREL_API int ZelAudioSetAcousticNoiseReduction(unsigned char value) {
   return SetGroupValues(kAcousticNoiseReduction, {value});

@@ -7,10 +7,17 @@
 #include <initializer_list>
 #include <variant>
 
-#include "controls/setting_layout.h"
 #include "transport/call_frame.h"
+#include "zel/setting_layout.h"
+
+namespace zel::controls {}  // the table itself: zel/control_table.h
 
 namespace tandrel {
+
+using zel::GroupSetting;
+using zel::UnitValue;
+using zel::ValueField;
+namespace controls = zel::controls;
 
 // Where a getter puts one value: the caller's variable, of the width its export declares.
 class ValueOut {

@@ -1,11 +1,11 @@
 // Device settings on extension unit 0, selector 5: LED mode, stream and frame-size formats,
 // H.264 disable, pan and tilt, shutter mode, MJPEG quality factor and the cropped image.
 #include "controls/control_families.h"
-#include "controls/control_table.h"
+#include "zel/control_table.h"
 #include "tandrel.h"
 
 using namespace tandrel;
-using namespace tandrel::controls;
+using namespace zel::controls;
 
 extern "C" TANDREL_API int ZelSetLedMode(unsigned char mode) {
   return SetGroupValues(kLedMode, {mode});

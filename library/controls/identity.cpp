@@ -3,22 +3,24 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <string>
 
-#include "flash/string_descriptors.h"
 #include "tandrel.h"
 #include "text/utf16.h"
+#include "zel/flash_layout.h"
+#include "zel/string_descriptors.h"
 
 namespace tandrel {
 namespace {
 
-constexpr int kIdentityBlock = 0x240;
-constexpr int kIdentityBlockBytes = 24;
-constexpr int kSerialIndexAddress = 0x4030;
-constexpr int kManufacturerIndexAddress = 0x402E;
-constexpr int kCustomSerialAddress = 0x19000;
-constexpr uint8_t kMaxCustomSerial = 30;
-constexpr int kMaxStringBytes = 158;  // 79 characters
+using zel::kCustomSerialAddress;
+using zel::kIdentityBlock;
+using zel::kIdentityBlockBytes;
+using zel::kIdentitySectionBytes;
+using zel::kStringArea;
+using zel::kStringAreaProbeBytes;
+constexpr size_t kMaxStringCharacters = 79;
 
 void CopyIdentityField(const uint8_t* section, const char* label, char (&field)[5]) {
   std::memset(field, 0, sizeof field);
@@ -45,7 +47,7 @@ int LookUpString(int indexAddress, char* text, int size, int* count) {
   std::array<uint8_t, kStringAreaProbeBytes> head{};
   result = ZelFlashRead(kStringArea, head.data(), static_cast<int>(head.size()));
   if (result != ZEL_OK) return result;
-  const int slotSize = StringSlotSize(head.data());
+  const int slotSize = zel::StringSlotSize(head.data());
   if (slotSize == 0) {
     *count = 0;
     return ZEL_E_NOT_SUPPORTED;
@@ -53,26 +55,19 @@ int LookUpString(int indexAddress, char* text, int size, int* count) {
   std::array<uint8_t, kStringAreaProbeBytes> slot{};
   result = ZelFlashRead(kStringArea + index * slotSize, slot.data(), slotSize);
   if (result != ZEL_OK) return result;
-  const int bLength = slot[0];
-  if (bLength == 0) return ZEL_OK;
+  if (slot[0] == 0) return ZEL_OK;
   // Not a string descriptor, e.g. an erased slot behind the erased index 0xFF that an
   // interrupted download leaves: the camera has no such string, not one of 0xFFFF characters.
-  if (slot[1] != kStringDescriptorType) {
+  std::optional<std::u16string> characters = zel::SlotString(slot.data(), slotSize);
+  if (!characters) {
     *count = 0;
     return ZEL_OK;
   }
-  // Never past the slot, whatever bLength claims; a bLength of 1 carries no character.
-  int n = std::max(0, std::min(bLength, slotSize) - 2);
-  if (n / 2 + 1 > size) n = 2 * size - 2;
-  n = std::min(n, kMaxStringBytes);
-  std::u16string characters;
-  for (int i = 0; i + 1 < n; i += 2) {
-    characters += static_cast<char16_t>(slot[2 + i] | (slot[3 + i] << 8));
-  }
-  const std::string ansi = text::Utf16ToCp1252(characters);
+  characters->resize(std::min({characters->size(), static_cast<size_t>(size) - 1, kMaxStringCharacters}));
+  const std::string ansi = text::Utf16ToCp1252(*characters);
   std::memcpy(text, ansi.data(), ansi.size());
   text[ansi.size()] = '\0';
-  *count = n / 2 + 1;
+  *count = static_cast<int>(characters->size()) + 1;
   return ZEL_OK;
 }
 
@@ -87,21 +82,21 @@ extern "C" TANDREL_API int ZelGetFirmwareVersion(ZelFirmwareVersion* version) {
   uint8_t block[kIdentityBlockBytes] = {};
   const int result = ZelFlashRead(kIdentityBlock, block, kIdentityBlockBytes);
   CopyIdentityField(block, "VID", version->vendor);
-  CopyIdentityField(block + 8, "PID", version->product);
-  CopyIdentityField(block + 16, "REV", version->revision);
+  CopyIdentityField(block + kIdentitySectionBytes, "PID", version->product);
+  CopyIdentityField(block + 2 * kIdentitySectionBytes, "REV", version->revision);
   return result;
 }
 
 extern "C" TANDREL_API int ZelGetSerialNumber(char* text, int size, int* count) {
-  return LookUpString(kSerialIndexAddress, text, size, count);
+  return LookUpString(zel::kSerialNumberIndexAddress, text, size, count);
 }
 
 extern "C" TANDREL_API int ZelGetiManufacturer(char* text, int size, int* count) {
-  return LookUpString(kManufacturerIndexAddress, text, size, count);
+  return LookUpString(zel::kManufacturerIndexAddress, text, size, count);
 }
 
 extern "C" TANDREL_API int ZelSetCustomSerialNumber(ZelCustomSerialNumber record) {
-  if (record.length > kMaxCustomSerial) return ZEL_E_INVALID_ARG;
+  if (record.length > zel::kMaxCustomSerial) return ZEL_E_INVALID_ARG;
   // Bytes past the serial stay erased.
   uint8_t flash[sizeof(ZelCustomSerialNumber)];
   std::memset(flash, 0xFF, sizeof flash);
@@ -120,7 +115,7 @@ extern "C" TANDREL_API int ZelGetCustomSerialNumber(ZelCustomSerialNumber* recor
   if (result != ZEL_OK) return result;
   record->valid = flash[0] == 1 ? 1 : 0;
   record->length = flash[1];
-  if (record->length > kMaxCustomSerial) return ZEL_E_INVALID_ARG;
+  if (record->length > zel::kMaxCustomSerial) return ZEL_E_INVALID_ARG;
   std::memcpy(record->serial, flash + 2, record->length);
   return ZEL_OK;
 }

@@ -2,12 +2,12 @@
 // bits is a command of its own followed by a read.
 #include <iterator>
 
-#include "controls/control_table.h"
+#include "zel/control_table.h"
 #include "tandrel.h"
 #include "transport/call_frame.h"
 
 using namespace tandrel;
-using namespace tandrel::controls;
+using namespace zel::controls;
 
 namespace {
 

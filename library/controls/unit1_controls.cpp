@@ -1,11 +1,11 @@
 // The controls of extension unit 1: device information, LED, AE maximum gain and time. The
 // payload is the value itself; reads are plain reads.
 #include "controls/control_families.h"
-#include "controls/control_table.h"
+#include "zel/control_table.h"
 #include "tandrel.h"
 
 using namespace tandrel;
-using namespace tandrel::controls;
+using namespace zel::controls;
 
 extern "C" TANDREL_API int NorvGetDeviceInfo(NorvDeviceInfo* info) {
   if (info == nullptr) return ZEL_E_INVALID_ARG;

@@ -1,10 +1,10 @@
 // Video processing on extension unit 0, selector 6: one group per setting.
 #include "controls/control_families.h"
-#include "controls/control_table.h"
+#include "zel/control_table.h"
 #include "tandrel.h"
 
 using namespace tandrel;
-using namespace tandrel::controls;
+using namespace zel::controls;
 
 extern "C" TANDREL_API int ZelVideoSetRGBFormat(unsigned char first, unsigned char second,
                                                 unsigned char third) {

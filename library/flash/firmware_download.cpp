@@ -5,19 +5,19 @@
 #include <memory>
 #include <string>
 
-#include "flash/flash_layout.h"
-#include "flash/string_descriptors.h"
 #include "tandrel.h"
-#include "text/utf16.h"
 #include "transport/debug_output.h"
+#include "zel/flash_layout.h"
+#include "zel/string_descriptors.h"
 
 namespace tandrel {
 namespace {
 
-constexpr int kManufacturerIndex = 0x402E;
-constexpr int kSerialNumberIndex = 0x4030;
-constexpr int kManufacturerSlot = 3;
-constexpr size_t kNameBytes = 256;
+using zel::kDescriptorPacketBegin;
+using zel::kDescriptorPacketEnd;
+using zel::kDescriptorPage;
+using zel::kFlashBytes;
+using zel::kPageBytes;
 constexpr int kSpiConfigWord = 16;
 
 void PrepareFlashInterface() {
@@ -36,10 +36,10 @@ struct FlashSpan {
 // failed or interrupted download reports the release of its hardware id, and the next run
 // updates it again. The spans follow the packet grid, so the packets are those of one write.
 constexpr FlashSpan kWriteOrder[] = {
-    {0, kDeviceDescriptorPage},
-    {kDeviceDescriptorPage + kPageBytes, kFlashBytes},
-    {kDeviceDescriptorPage, kDescriptorPacketBegin},
-    {kDescriptorPacketEnd, kDeviceDescriptorPage + kPageBytes},
+    {0, kDescriptorPage},
+    {kDescriptorPage + kPageBytes, kFlashBytes},
+    {kDescriptorPage, kDescriptorPacketBegin},
+    {kDescriptorPacketEnd, kDescriptorPage + kPageBytes},
     {kDescriptorPacketBegin, kDescriptorPacketEnd},
 };
 
@@ -62,33 +62,15 @@ using namespace tandrel;
 extern "C" TANDREL_API void pfn_GetManufacturer(char* name, unsigned char* nameLength) {
   if (name == nullptr || nameLength == nullptr) return;
   int count = 0;
-  ZelGetiManufacturer(name, static_cast<int>(kNameBytes), &count);
+  ZelGetiManufacturer(name, static_cast<int>(zel::kNameBytes), &count);
   *nameLength = static_cast<unsigned char>(count);
 }
 
 extern "C" TANDREL_API int pfn_UVC_SetManufactureStringToFW(unsigned char* image, int /*reserved*/,
                                                             const char* name) {
   if (image == nullptr || name == nullptr) return ZEL_E_INVALID_ARG;
-  const int slotSize = StringSlotSize(image + kStringArea);
-  size_t n = strnlen(name, kNameBytes);
-  DebugLine("length(by strlen(str)) in set SN=" + std::to_string(n));
-  if (n == 0) {
-    image[kSerialNumberIndex] = 0;
-    return ZEL_OK;
-  }
-  // An image without string slots has nowhere to carry the name: it is left as it was.
-  if (slotSize == 0) return ZEL_OK;
-  n = std::min<size_t>(n, static_cast<size_t>((slotSize - 2) / 2));
-  image[kManufacturerIndex] = kManufacturerSlot;
-  unsigned char* slot = image + kStringArea + kManufacturerSlot * slotSize;
-  std::memset(slot, 0, static_cast<size_t>(slotSize));
-  slot[0] = static_cast<unsigned char>(2 * n + 2);
-  slot[1] = kStringDescriptorType;
-  const std::u16string characters = text::Cp1252ToUtf16(std::string(name, n));
-  for (size_t i = 0; i < n; ++i) {
-    slot[2 + 2 * i] = static_cast<unsigned char>(characters[i] & 0xFF);
-    slot[3 + 2 * i] = static_cast<unsigned char>(characters[i] >> 8);
-  }
+  DebugLine("length(by strlen(str)) in set SN=" + std::to_string(strnlen(name, zel::kNameBytes)));
+  zel::CarryManufacturerName(image, name);
   return ZEL_OK;
 }
 
@@ -106,7 +88,7 @@ extern "C" TANDREL_API int pfn_UVC_EEPROMErase(void) {
 
 extern "C" TANDREL_API int pfn_EEPROM_DownLoad2(int /*reserved*/, int address,
                                                 const unsigned char* image, int length) {
-  if (image == nullptr || !RangeFits(address, length)) return ZEL_E_INVALID_ARG;
+  if (image == nullptr || !zel::RangeFits(address, length)) return ZEL_E_INVALID_ARG;
   PrepareFlashInterface();
   const auto readBack = std::make_unique<unsigned char[]>(kFlashBytes);
   for (const FlashSpan& whole : kWriteOrder) {

@@ -3,13 +3,17 @@
 #include <algorithm>
 
 #include "flash/chip_variant.h"
-#include "flash/flash_layout.h"
 #include "tandrel.h"
 #include "transport/call_frame.h"
 #include "transport/library_lock.h"
+#include "zel/flash_layout.h"
 
 namespace tandrel {
 namespace {
+
+using zel::kPacketBytes;
+using zel::kPageBytes;
+using zel::RangeFits;
 
 constexpr XuControl kFlashControl{0, 3};
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "hex4.h"
+#include "text/hex4.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/sysfs_devices.h"
 #include "scratch_dir.h"
@@ -67,9 +67,9 @@ TEST(SysfsDevices, UsbCameraGetsWindowsFormPathAndIdsThatIdentifyIt) {
   EXPECT_NE(camera.devicePath.find("&" + lowerPiece + "&"), std::string::npos);
   const std::u16string hardwareId = camera.setupEntry.firstHardwareId;
   EXPECT_EQ(hardwareId, u"USB\\VID_0408&PID_2A1F&REV_0105&MI_00");
-  EXPECT_EQ(ParseHex4(hardwareId.c_str() + 8), 0x0408);
-  EXPECT_EQ(ParseHex4(hardwareId.c_str() + 17), 0x2A1F);
-  EXPECT_EQ(ParseHex4(hardwareId.c_str() + 26), 0x0105);
+  EXPECT_EQ(text::ParseHex4(hardwareId.c_str() + 8), 0x0408);
+  EXPECT_EQ(text::ParseHex4(hardwareId.c_str() + 17), 0x2A1F);
+  EXPECT_EQ(text::ParseHex4(hardwareId.c_str() + 26), 0x0105);
 
   EXPECT_NE(devices[1].devicePath.substr(4, 3), "usb");
   EXPECT_TRUE(devices[1].setupEntry.instanceId.empty());

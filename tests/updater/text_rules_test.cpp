@@ -1,7 +1,7 @@
 // ParseHex4 and the printf rules of the log and window texts.
 #include <gtest/gtest.h>
 
-#include "hex4.h"
+#include "text/hex4.h"
 #include "wide_format.h"
 #include "text/utf16.h"
 
@@ -21,16 +21,16 @@ TEST(ParseHex4, RuleForEveryKindOfCharacter) {
       {"g000", 0xFFFF}, {"-001", 0xFFFF}, {"000/", 0xFFFF}, {"0100", 0x0100},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ParseHex4(c.text), c.value) << c.text;
+    EXPECT_EQ(text::ParseHex4(c.text), c.value) << c.text;
     const std::u16string wide(c.text, c.text + 4);
-    EXPECT_EQ(ParseHex4(wide.c_str()), c.value) << c.text;
+    EXPECT_EQ(text::ParseHex4(wide.c_str()), c.value) << c.text;
   }
 }
 
 TEST(ParseHex4, WideCharactersBeyondAsciiAreRefused) {
-  EXPECT_EQ(ParseHex4(u"\u0130" "000"), 0xFFFF);
-  EXPECT_EQ(ParseHex4(u"\uff10" "000"), 0xFFFF);  // fullwidth digit
-  EXPECT_EQ(ParseHex4("\xC1" "000"), 0xFFFF);     // a high byte is not a digit
+  EXPECT_EQ(text::ParseHex4(u"\u0130" "000"), 0xFFFF);
+  EXPECT_EQ(text::ParseHex4(u"\uff10" "000"), 0xFFFF);  // fullwidth digit
+  EXPECT_EQ(text::ParseHex4("\xC1" "000"), 0xFFFF);     // a high byte is not a digit
 }
 
 TEST(FormatWide, ConversionsTheTextsUse) {

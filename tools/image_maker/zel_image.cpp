@@ -3,14 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "zel/flash_layout.h"
+#include "zel/string_descriptors.h"
+
 namespace image_maker {
 namespace {
 
-constexpr uint32_t kIdentityBlock = 0x240;
-constexpr uint32_t kStringArea = 0x2020;
-constexpr uint32_t kDeviceDescriptor = 0x4020;
-constexpr uint32_t kCustomSerialSector = 0x19000;
-constexpr uint32_t kSectorBytes = 0x1000;
+constexpr uint32_t kIdentityBlock = zel::kIdentityBlock;
+constexpr uint32_t kIdentitySection = zel::kIdentitySectionBytes;
+constexpr uint32_t kStringArea = zel::kStringArea;
+constexpr uint32_t kDeviceDescriptor = zel::kDescriptorAddress;
+constexpr uint32_t kCustomSerialSector = zel::kCustomSerialAddress;
+constexpr uint32_t kSectorBytes = zel::kSectorBytes;
 
 void PutText(std::vector<uint8_t>& image, uint32_t offset, const char* label, uint16_t value) {
   char text[6];
@@ -27,7 +31,7 @@ uint8_t PutString(std::vector<uint8_t>& image, const ZelImageSpec& spec, uint8_t
   const size_t characters = std::min<size_t>(text.size(), (spec.slotSize - 2) / 2);
   std::fill_n(image.begin() + slot, spec.slotSize, 0);
   image[slot] = static_cast<uint8_t>(2 + 2 * characters);
-  image[slot + 1] = 3;
+  image[slot + 1] = zel::kStringDescriptorType;
   for (size_t i = 0; i < characters; ++i) image[slot + 2 + 2 * i] = static_cast<uint8_t>(text[i]);
   return index;
 }
@@ -40,7 +44,7 @@ void PutLe16(std::vector<uint8_t>& image, uint32_t offset, uint16_t value) {
 }  // namespace
 
 std::vector<uint8_t> MakeZelImage(const ZelImageSpec& spec) {
-  std::vector<uint8_t> image(std::max<uint32_t>(spec.size, kDeviceDescriptor + 18));
+  std::vector<uint8_t> image(std::max<uint32_t>(spec.size, kDeviceDescriptor + zel::kDescriptorBytes));
   // A repeatable body, so that a flash that differs from the image in one byte is noticed.
   uint32_t state = spec.seed * 2654435761u + 1;
   for (auto& byte : image) {
@@ -48,8 +52,8 @@ std::vector<uint8_t> MakeZelImage(const ZelImageSpec& spec) {
     byte = static_cast<uint8_t>(state >> 16);
   }
   PutText(image, kIdentityBlock, "VID", spec.vendorId);
-  PutText(image, kIdentityBlock + 8, "PID", spec.productId);
-  PutText(image, kIdentityBlock + 16, "REV", spec.version);
+  PutText(image, kIdentityBlock + kIdentitySection, "PID", spec.productId);
+  PutText(image, kIdentityBlock + 2 * kIdentitySection, "REV", spec.version);
 
   std::fill_n(image.begin() + kStringArea, 4 * spec.slotSize, 0);
   const uint8_t language[] = {4, 3, 0x09, 0x04};

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "commands.h"
-#include "flash/flash_layout.h"
+#include "zel/flash_layout.h"
 #include "flash_file.h"
 #include "interrupt.h"
 #include "progress.h"
@@ -14,10 +14,10 @@
 namespace cli {
 namespace {
 
-using tandrel::kDeviceDescriptorPage;
-using tandrel::kFlashBytes;
-using tandrel::kPacketBytes;
-using tandrel::kPageBytes;
+using zel::kDescriptorPage;
+using zel::kFlashBytes;
+using zel::kPacketBytes;
+using zel::kPageBytes;
 
 std::string Range(uint32_t begin, uint32_t end) { return Hex(begin, 5) + "-" + Hex(end, 5); }
 
@@ -40,7 +40,7 @@ std::vector<Piece> Pieces(uint32_t offset, uint32_t length, bool descriptorLast)
   for (uint32_t done = 0; done < length;) {
     const uint32_t at = offset + done;
     const uint32_t size = std::min<uint32_t>(length - done, kPageBytes - at % kPageBytes);
-    const bool descriptorPage = at / kPageBytes * kPageBytes == uint32_t{kDeviceDescriptorPage};
+    const bool descriptorPage = at / kPageBytes * kPageBytes == uint32_t{kDescriptorPage};
     (descriptorLast && descriptorPage ? last : pieces).push_back({at, size});
     done += size;
   }
@@ -167,7 +167,7 @@ ExitCode Write(Session& session) {
     // Pages are done in address order, the descriptor page (when in range) last.
     const Piece& last = pieces.back();
     const bool descriptorInRange =
-        last.at / kPageBytes * kPageBytes == uint32_t{kDeviceDescriptorPage};
+        last.at / kPageBytes * kPageBytes == uint32_t{kDescriptorPage};
     const uint32_t end = offset + length;
     const uint32_t writtenEnd =
         descriptorInRange && finished + 1 == pieces.size() ? end : pieces[finished].at;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "commands.h"
-#include "flash/chip_variant.h"
+#include "zel/chip.h"
 #include "tandrel.h"
 #include "zel/device_descriptor.h"
 
@@ -19,7 +19,7 @@ std::string Field(const char* bytes, size_t size) {
 
 Value ChipReport(Value report, int chipId) {
   return report.Set("chip_id", Hex(static_cast<uint32_t>(chipId), 8))
-      .Set("chip_variant", chipId == tandrel::kChipVariantA ? "A" : "B");
+      .Set("chip_variant", chipId == zel::kChipVariantA ? "A" : "B");
 }
 
 // Vendor, product and release from the device descriptor stored in the flash.
@@ -64,7 +64,7 @@ ExitCode RunList(Session& session) {
     Value camera = Value().Set("handle", input.handleText);
     int chipId = 0;
     int result = AddStoredIdentity(camera);
-    if (result == ZEL_OK) result = ZelMmioRead(tandrel::kChipIdRegister, &chipId);
+    if (result == ZEL_OK) result = ZelMmioRead(zel::kChipIdRegister, &chipId);
     if (result != ZEL_OK) {
       camera.Set("error", ResultName(result));
     } else {
@@ -83,7 +83,7 @@ ExitCode RunInfo(Session& session) {
   Value report = session.NewReport();
   int chipId = 0;
   if (const ExitCode failed =
-          session.Check(ZelMmioRead(tandrel::kChipIdRegister, &chipId), "chip id")) {
+          session.Check(ZelMmioRead(zel::kChipIdRegister, &chipId), "chip id")) {
     return failed;
   }
   report = ChipReport(report, chipId);

@@ -1,6 +1,6 @@
-// update: the ZEL download exactly as the updater's ZEL engine performs it (same calls, same
-// order, same arguments), so that both send the camera the same requests; before it the image
-// is checked and its version compared with the camera's.
+// update: the ZEL update sequence the updater's ZEL engine runs too (zel/download_sequence.h),
+// so that both send the camera the same requests; before it the image is checked and its
+// version compared with the camera's.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -11,30 +11,19 @@
 #include <thread>
 
 #include "commands.h"
-#include "flash/flash_layout.h"
 #include "flash_file.h"
-#include "image_version.h"
 #include "interrupt.h"
 #include "progress.h"
 #include "tandrel.h"
 #include "zel/device_descriptor.h"
-#include "zel/manufacturer_name.h"
+#include "zel/download_sequence.h"
+#include "zel/flash_layout.h"
+#include "zel/image_version.h"
 
 namespace cli {
 namespace {
 
-// The chip vendor number of the ZEL path, whose image version rule applies.
-constexpr int32_t kZelVendor = 4;
 constexpr auto kTick = std::chrono::milliseconds(100);
-
-// The camera's release from the device descriptor in its flash; nothing when it holds none.
-int CameraRelease(std::optional<uint16_t>& release) {
-  uint8_t descriptor[zel::kDeviceDescriptorBytes] = {};
-  const int result = ZelFlashRead(static_cast<int>(zel::kDeviceDescriptorAddress), descriptor,
-                                  static_cast<int>(sizeof descriptor));
-  if (result == ZEL_OK) release = zel::DeviceDescriptorRelease(descriptor);
-  return result;
-}
 
 // Redraws the progress on its own thread while the library works on this one. The download
 // is one library call that reports nothing until it ends: its share is estimated from the
@@ -80,12 +69,12 @@ class UpdateProgress {
     if (downloading_) {
       progress_.Relabel("writing");
       // Writing and reading back length bytes against reading back the whole flash once.
-      const double expected = 2 * eraseCheckSeconds_ * length_ / tandrel::kFlashBytes;
+      const double expected = 2 * eraseCheckSeconds_ * length_ / zel::kFlashBytes;
       const double share = expected > 0 ? std::min(0.99, Since(downloadStart_) / expected) : 0;
       done_ = static_cast<uint32_t>(share * length_);
     }
     const uint64_t done = done_;
-    progress_.Update(done, 2 * ((done + tandrel::kPacketBytes - 1) / tandrel::kPacketBytes));
+    progress_.Update(done, 2 * ((done + zel::kPacketBytes - 1) / zel::kPacketBytes));
   }
 
   const uint32_t length_;
@@ -98,6 +87,79 @@ class UpdateProgress {
   std::atomic<bool> stop_{false};
   std::thread ticker_;
 };
+
+// The tool's side of the update sequence: the checks before anything is written, the name
+// given for a camera whose flash lost it, and the progress.
+class ToolSteps : public zel::DownloadHost {
+ public:
+  ToolSteps(Session& session, Value& report, uint16_t imageVersion, uint32_t length)
+      : session_(session), report_(report), imageVersion_(imageVersion), length_(length) {}
+
+  // Why the update stopped before writing, when it did.
+  std::optional<ExitCode> stopped;
+
+  bool Proceed(std::optional<uint16_t> release) override {
+    report_.Set("camera_release", release ? Value(Hex(*release, 4)) : Value());
+    if (!release && !session_.Args().manufacturer) {
+      return Stop(session_.Fail(
+          kExitUsage,
+          "the camera's flash holds no device descriptor: an update was interrupted after the "
+          "erase, and the camera's manufacturer name went with it; give the name to carry with "
+          "--manufacturer TEXT ('' for none)"));
+    }
+    if (!session_.Args().force && release && imageVersion_ <= *release) {
+      report_.Set("written", false);
+      session_.Report(report_);
+      if (!session_.Args().json) {
+        std::cerr << "tandrel update: the camera runs " << Hex(*release, 4)
+                  << ", the image is not newer (" << Hex(imageVersion_, 4)
+                  << "); --force writes it anyway\n";
+      }
+      return Stop(kExitNotNewer);
+    }
+    if (session_.Args().dryRun) {
+      return Stop(session_.Report(report_.Set("written", false).Set("dry_run", true)));
+    }
+    if (Interrupted()) {
+      return Stop(session_.Fail(kExitInterrupted, "interrupted before anything was written"));
+    }
+    progress_ = std::make_unique<UpdateProgress>(length_, session_.Args().quiet);
+    return true;
+  }
+
+  zel::NameWithoutDescriptor NameForAnInvalidDescriptor() override {
+    return {zel::NameWithoutDescriptor::Source::kGiven, *session_.Args().manufacturer};
+  }
+
+  void NameRead(const std::string&, bool) override {}
+
+  // From the erase on, stopping would leave a camera without firmware: Ctrl-C waits for the end.
+  void Reached(zel::DownloadStep step) override {
+    if (step == zel::DownloadStep::kErased) progress_->EraseChecked();
+    if (step == zel::DownloadStep::kWritten) progress_->Downloaded();
+  }
+
+  void StopProgress() {
+    if (progress_) progress_->Stop();
+  }
+
+ private:
+  bool Stop(ExitCode code) {
+    stopped = code;
+    return false;
+  }
+
+  Session& session_;
+  Value& report_;
+  const uint16_t imageVersion_;
+  const uint32_t length_;
+  std::unique_ptr<UpdateProgress> progress_;
+};
+
+zel::DownloadExports LinkedExports() {
+  return {ZelFlashRead, ZelGetiManufacturer, pfn_UVC_EEPROMErase, pfn_UVC_SetManufactureStringToFW,
+          pfn_EEPROM_DownLoad2, pfn_UVC_ResetIC};
+}
 
 }  // namespace
 
@@ -114,76 +176,37 @@ ExitCode RunUpdate(Session& session) {
   if (!zel::StoredDeviceDescriptorRelease(bytes, image->size())) {
     return session.Fail(kExitFile, path + " is no ZEL image: no device descriptor at 0x4020");
   }
-  const uint16_t imageVersion = ostrel::ReadImageVersion(kZelVendor, bytes, image->size(), false);
+  // An image that holds a device descriptor holds its version text, which comes before it.
+  const uint16_t imageVersion = *zel::ImageVersion(bytes, image->size());
   Value report = session.NewReport().Set("image", path).Set("image_version", Hex(imageVersion, 4));
   if (const ExitCode bound = session.Bind()) return bound;
 
-  // The stored device descriptor, read as the updater reads it: the camera's release, and
-  // whether its flash still holds the camera's name.
-  std::optional<uint16_t> release;
-  if (const ExitCode failed = session.Check(CameraRelease(release), "camera release"))
-    return failed;
-  report.Set("camera_release", release ? Value(Hex(*release, 4)) : Value());
-  if (!release && !session.Args().manufacturer) {
-    return session.Fail(kExitUsage,
-                        "the camera's flash holds no device descriptor: an update was interrupted "
-                        "after the erase, and the camera's manufacturer name went with it; give "
-                        "the name to carry with --manufacturer TEXT ('' for none)");
+  ToolSteps steps(session, report, imageVersion, static_cast<uint32_t>(image->size()));
+  const zel::DownloadResult result =
+      zel::RunDownload(LinkedExports(), bytes, static_cast<int>(image->size()), steps);
+  steps.StopProgress();
+  switch (result.end) {
+    case zel::DownloadEnd::kDescriptorReadFailed:
+      return session.Check(result.result, "camera release");
+    case zel::DownloadEnd::kStopped:
+      return *steps.stopped;
+    case zel::DownloadEnd::kNameReadFailed:
+      return session.Check(result.result, "manufacturer name (nothing was erased)");
+    case zel::DownloadEnd::kWriteFailed:
+    case zel::DownloadEnd::kDone:
+      break;
   }
-  if (!session.Args().force) {
-    if (release && imageVersion <= *release) {
-      report.Set("written", false);
-      session.Report(report);
-      if (!session.Args().json) {
-        std::cerr << "tandrel update: the camera runs " << Hex(*release, 4)
-                  << ", the image is not newer (" << Hex(imageVersion, 4)
-                  << "); --force writes it anyway\n";
-      }
-      return kExitNotNewer;
+  report.Set("manufacturer", !result.name.empty() ? Value(result.name) : Value())
+      .Set("erase_checked", result.erased)
+      .Set("written", result.end == zel::DownloadEnd::kDone);
+  if (result.end == zel::DownloadEnd::kWriteFailed) {
+    if (result.result == 1) {
+      return session.Fail(kExitVerifyMismatch,
+                          "the flash differs from the image after writing; run update again");
     }
+    return session.Check(result.result, "download (the camera needs another update)");
   }
-  if (session.Args().dryRun)
-    return session.Report(report.Set("written", false).Set("dry_run", true));
-  if (Interrupted())
-    return session.Fail(kExitInterrupted, "interrupted before anything was written");
-
-  // The image is written with the camera's manufacturer name carried into a private copy.
-  auto copy = std::make_unique<unsigned char[]>(tandrel::kFlashBytes);
-  std::copy(image->begin(), image->end(), copy.get());
-  const auto length = static_cast<int>(image->size());
-  UpdateProgress progress(static_cast<uint32_t>(length), session.Args().quiet);
-  // The name is read as pfn_GetManufacturer reads it, but with the read's result: the name
-  // lives in the flash the erase clears, so a failed read leaves the camera as it is.
-  char name[256] = {};
-  if (release) {
-    int count = 0;
-    const int nameRead = ZelGetiManufacturer(name, static_cast<int>(sizeof name), &count);
-    if (!zel::ManufacturerNameAnswered(nameRead)) {
-      progress.Stop();
-      return session.Check(nameRead, "manufacturer name (nothing was erased)");
-    }
-  } else {
-    session.Args().manufacturer->copy(name, sizeof name - 1);
-  }
-  // From the erase on, stopping would leave a camera without firmware: Ctrl-C waits for the end.
-  const bool erased = pfn_UVC_EEPROMErase() == 0;
-  progress.EraseChecked();
-  pfn_UVC_SetManufactureStringToFW(copy.get(), 1, name);
-  const int written = pfn_EEPROM_DownLoad2(1, 0, copy.get(), length);
-  progress.Downloaded();
-  const bool reset = written == ZEL_OK && pfn_UVC_ResetIC() == 0;
-  progress.Stop();
-
-  report.Set("manufacturer", name[0] != '\0' ? Value(std::string(name)) : Value())
-      .Set("erase_checked", erased)
-      .Set("written", written == ZEL_OK);
-  if (written == 1) {
-    return session.Fail(kExitVerifyMismatch,
-                        "the flash differs from the image after writing; run update again");
-  }
-  if (const ExitCode failed = session.Check(written, "download (the camera needs another update)"))
-    return failed;
-  report.Set("reset", reset);
+  report.Set("reset", result.reset);
   if (Interrupted()) report.Set("interrupted_after_end", true);
   return session.Report(report);
 }

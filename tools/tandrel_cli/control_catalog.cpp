@@ -7,16 +7,16 @@
 #include <type_traits>
 #include <utility>
 
-#include "controls/control_table.h"
+#include "zel/control_table.h"
 #include "tandrel.h"
 
 namespace cli {
 namespace {
 
-using namespace tandrel::controls;
-using tandrel::GroupSetting;
-using tandrel::UnitValue;
-using tandrel::ValueField;
+using namespace zel::controls;
+using zel::GroupSetting;
+using zel::UnitValue;
+using zel::ValueField;
 
 template <typename F>
 struct Export;

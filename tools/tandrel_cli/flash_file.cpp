@@ -1,6 +1,6 @@
 #include "flash_file.h"
 
-#include "flash/flash_layout.h"
+#include "zel/flash_layout.h"
 #include "fs/file_io.h"
 #include "text/utf16.h"
 
@@ -19,7 +19,7 @@ std::u16string PathOf(const std::string& path) {
 }  // namespace
 
 std::optional<std::string> ReadFlashFile(const std::string& path) {
-  return fs::ReadWholeFile(PathOf(path), tandrel::kFlashBytes);
+  return fs::ReadWholeFile(PathOf(path), zel::kFlashBytes);
 }
 
 bool WriteFlashFile(const std::string& path, const std::string& bytes) {

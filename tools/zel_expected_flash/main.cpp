@@ -1,10 +1,13 @@
 // zel_expected_flash <program folder> <device path> <image> <output>
+// zel_expected_flash --identity <flash>
 //
 // Writes the flash a complete ZEL update should leave in the camera as it is now: the image
 // with the camera's identity carried in. The identity is read and carried by the Tandrel of
 // the program folder (its simulated world is the folder's simcam.ini), through the exports
 // the updater calls for it, so the expectation follows the library's own rule rather than a
-// second copy of it. Exit code 0, or 1 with a message on standard error.
+// second copy of it. With --identity it prints where a flash keeps the camera's identity, one
+// "<offset> <length>" line (decimal) each: the string slots up to the manufacturer's, and the
+// iManufacturer and iSerialNumber bytes. Exit code 0, or 1 with a message on standard error.
 #include <dlfcn.h>
 
 #include <fstream>
@@ -12,6 +15,9 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "zel/flash_layout.h"
+#include "zel/string_descriptors.h"
 
 namespace {
 
@@ -27,11 +33,30 @@ int Fail(const std::string& message) {
   return 1;
 }
 
+std::vector<unsigned char> ReadFile(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int PrintIdentityRanges(const char* flashPath) {
+  const std::vector<unsigned char> flash = ReadFile(flashPath);
+  if (flash.size() < static_cast<size_t>(zel::kSerialNumberIndexAddress) + 1) {
+    return Fail(std::string("no ZEL flash in ") + flashPath);
+  }
+  const int slotSize = zel::StringSlotSize(flash.data() + zel::kStringArea);
+  std::cout << zel::kStringArea << ' ' << (zel::kManufacturerSlot + 1) * slotSize << '\n'
+            << zel::kManufacturerIndexAddress << " 1\n"
+            << zel::kSerialNumberIndexAddress << " 1\n";
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--identity") return PrintIdentityRanges(argv[2]);
   if (argc != 5) {
-    return Fail("usage: zel_expected_flash <program folder> <device path> <image> <output>");
+    return Fail("usage: zel_expected_flash <program folder> <device path> <image> <output>\n"
+                "       zel_expected_flash --identity <flash>");
   }
   const std::string library = std::string(argv[1]) + "/libtandrel.so";
   void* tandrel = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -46,9 +71,7 @@ int main(int argc, char** argv) {
     return Fail("missing export in " + library);
   }
 
-  std::ifstream in(argv[3], std::ios::binary);
-  std::vector<unsigned char> image((std::istreambuf_iterator<char>(in)),
-                                   std::istreambuf_iterator<char>());
+  std::vector<unsigned char> image = ReadFile(argv[3]);
   if (image.empty() || image.size() > kImageBufferBytes) {
     return Fail(std::string("no image of at most 128 KiB in ") + argv[3]);
   }

@@ -1,4 +1,5 @@
 #include "engines/part_image.h"
+#include "engines/run_ending.h"
 
 #include "image_version.h"
 #include "update_record.h"
@@ -22,10 +23,7 @@ bool EndIfPartIsCurrent(CVarnelCameraDlg& record, int32_t vendor, int n) {
   record.SetStatus(u"FW is up-to-date!");
   record.ShowStateBitmap(kBmpNothingDone);
   record.WriteLog(u"**FW version is the same, skip update!\r\n");
-  record.m_bFinished = 1;
-  g_nExitCode = kOutcomeSuccess;
-  // Last: progress 100 lets the silent run end.
-  record.m_nProgress = 100;
+  EndRun(record, Ending::kNothingToDo, 100);
   return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "engines/engines.h"
 #include "engines/part_image.h"
+#include "engines/run_ending.h"
 #include "engines/sonix_rules.h"
 #include "engines/vendor_engine.h"
 #include "update_record.h"
@@ -57,7 +58,7 @@ std::unique_ptr<LoadedLibrary> BindBurnerApLib(CVarnelCameraDlg& record, BurnerA
 
 void FailWithLog(CVarnelCameraDlg& record, std::u16string_view line) {
   record.WriteLog(line);
-  EndUpdateFailed(record);
+  EndRun(record, Ending::kFailed);
 }
 
 }  // namespace
@@ -68,7 +69,7 @@ uint32_t RunSonixUpdate(CVarnelCameraDlg& record) {
   BurnerApLib lib;
   const std::unique_ptr<LoadedLibrary> library = BindBurnerApLib(record, lib);
   if (!library) {
-    EndLibraryMissing(record);
+    EndRun(record, Ending::kLibraryMissing, 0);
     return 0;
   }
   if (lib.Initialize_DriverInterface(record.m_wVid, record.m_wPid) == 0) {
@@ -84,7 +85,7 @@ uint32_t RunSonixUpdate(CVarnelCameraDlg& record) {
     lib.ReqToDriver(api::kCommandRead, kIdentityAddress, identity, kIdentityBytes);
     const int part = ChoosePart(identity);
     if (part == 0) {
-      EndNoMatchingPart(record);
+      EndRun(record, Ending::kNoMatchingPart, 100);
       return 0;
     }
     TakePart(record, part);
@@ -133,18 +134,16 @@ uint32_t RunSonixUpdate(CVarnelCameraDlg& record) {
     const auto address = static_cast<unsigned>(difference.first - readBack.begin());
     record.WriteLog(u"Error! SF Data[%x]=%x , Buffer[%x]=%x\r\n",
                     {address, unsigned{*difference.first}, address, unsigned{*difference.second}});
-    EndUpdateFailed(record);
+    EndRun(record, Ending::kFailed);
     return 0;
   }
   if (!lib.SetWriteProtect(true, protectionWord, protectionByte)) {
-    EndUpdateFailed(record);
+    EndRun(record, Ending::kFailed);
     return 0;
   }
   lib.ResetDevice();
   lib.UnInitialize_DriverInterface();
-  g_nExitCode = kOutcomeSuccess;
-  record.m_nState = kStateFinished;
-  record.m_nProgress = 100;
+  EndRun(record, Ending::kUpdated, 100);
   return 0;
 }
 

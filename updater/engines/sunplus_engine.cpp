@@ -9,6 +9,7 @@
 
 #include "engines/engines.h"
 #include "engines/part_image.h"
+#include "engines/run_ending.h"
 #include "engines/sunplus_serial_block.h"
 #include "engines/vendor_engine.h"
 #include "update_record.h"
@@ -93,12 +94,11 @@ uint32_t RunSunplusUpdate(CVarnelCameraDlg& record) {
   SunplusCamera lib;
   const std::unique_ptr<LoadedLibrary> library = BindSunplusCamera(record, lib);
   if (!library) {
-    EndLibraryMissing(record);
+    EndRun(record, Ending::kLibraryMissing, 0);
     return 0;
   }
   if (lib.SunplusCam_Init(0) != 0) {
-    record.m_nProgress = 0;
-    EndUpdateFailed(record);
+    EndRun(record, Ending::kFailed, 0);
     return 0;
   }
   unsigned char flashType = 0;
@@ -106,7 +106,7 @@ uint32_t RunSunplusUpdate(CVarnelCameraDlg& record) {
   // A flash the table does not know would be written with a guessed layout: refused.
   const std::optional<int> flashIndex = FlashIndexOf(flashType);
   if (!flashIndex) {
-    EndUpdateFailed(record);
+    EndRun(record, Ending::kFailed);
     return 0;
   }
   // The chip type says where the serial number lives, and the block read from there is carried
@@ -115,7 +115,7 @@ uint32_t RunSunplusUpdate(CVarnelCameraDlg& record) {
   unsigned char chipType = 0;
   if (lib.Get_ASICType(&chipType) != 0) {
     record.WriteLog(u"Get ASIC Type Fail!\r\n");
-    EndUpdateFailed(record);
+    EndRun(record, Ending::kFailed);
     return 0;
   }
   SerialBlock block;
@@ -130,7 +130,7 @@ uint32_t RunSunplusUpdate(CVarnelCameraDlg& record) {
       break;
     case BlockRead::kUploadFailed:
       record.WriteLog(u"Get Serial Number Fail!\r\n");
-      EndUpdateFailed(record);
+      EndRun(record, Ending::kFailed);
       return 0;
   }
 
@@ -140,7 +140,7 @@ uint32_t RunSunplusUpdate(CVarnelCameraDlg& record) {
       record.SetStatus(u"No matched binary file!");
       record.ShowStateBitmap(kBmpFailure);
       record.WriteLog(u"**No matched binary file, skip update!\r\n");
-      EndNoMatchingPart(record);
+      EndRun(record, Ending::kNoMatchingPart, 100);
       return 0;
     }
     TakePart(record, part);
@@ -151,7 +151,7 @@ uint32_t RunSunplusUpdate(CVarnelCameraDlg& record) {
   }
 
   if (!PatchBlock(record.m_pImage.get(), record.m_nImageSize, chipType, block)) {
-    EndUpdateFailed(record);
+    EndRun(record, Ending::kFailed);
     return 0;
   }
   unsigned char cell1 = 0;
@@ -160,11 +160,11 @@ uint32_t RunSunplusUpdate(CVarnelCameraDlg& record) {
                                              *flashIndex, &cell1, &cell2, &record.m_nState,
                                              &record.m_nProgress);
   if (result != 0) {
-    EndUpdateFailed(record);
+    EndRun(record, Ending::kFailed);
     return 0;
   }
-  g_nExitCode = kOutcomeSuccess;
-  record.m_nState = kStateFinished;
+  // The library moved the progress itself.
+  EndRun(record, Ending::kUpdated);
   return 0;
 }
 

@@ -1,6 +1,7 @@
 // The supervision thread of the windowed run: a spinner while the engine works, the burn
 // time limit, and the picture, texts and log line of the ending.
 #include "engines/engines.h"
+#include "engines/run_ending.h"
 #include "update_record.h"
 #include "wide_format.h"
 
@@ -101,8 +102,7 @@ uint32_t SuperviseUpdate(CVarnelCameraDlg& record) {
       record.WriteLog(u"**Burning Timeout!\r\n");
       // The same outcome as the silent run's give-up, so a script sees the windowed
       // time-out as a failure too.
-      g_nExitCode = kOutcomeSilentTimeout;
-      record.m_nState = kStateFailed;
+      EndRun(record, Ending::kTimedOut);
       break;
     }
     platform.SleepMs(kCyclePeriodMs);

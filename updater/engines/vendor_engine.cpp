@@ -1,6 +1,5 @@
 #include "engines/vendor_engine.h"
 
-#include "update_record.h"
 
 namespace ostrel {
 
@@ -24,25 +23,6 @@ std::unique_ptr<LoadedLibrary> LoadVendorLibrary(Platform& platform, const std::
     if (entry->address == nullptr) return nullptr;
   }
   return library;
-}
-
-// The outcome code is stored before the state: a silent run may end as soon as it sees the
-// state, and the code must be final by then.
-void EndLibraryMissing(CVarnelCameraDlg& record) {
-  record.m_nProgress = 0;
-  g_nExitCode = kOutcomeUpdateFailed;
-  record.m_nState = kStateLibraryMissing;
-}
-
-void EndUpdateFailed(CVarnelCameraDlg& record) {
-  g_nExitCode = kOutcomeUpdateFailed;
-  record.m_nState = kStateFailed;
-}
-
-void EndNoMatchingPart(CVarnelCameraDlg& record) {
-  g_nExitCode = kOutcomeNoFirmware;
-  record.m_nState = kStateFailed;
-  record.m_nProgress = 100;
 }
 
 }  // namespace ostrel

@@ -1,5 +1,5 @@
-// Pieces shared by the engines that drive a chip vendor's closed library: binding the library
-// by file name with its exports looked up by name, and the endings every such engine has.
+// Binding a chip vendor's library by file name with its exports looked up by name, each
+// called through the call gate.
 #pragma once
 
 #include <cstddef>
@@ -11,8 +11,6 @@
 #include "vendor_api/call_gate.h"
 
 namespace ostrel {
-
-class CVarnelCameraDlg;
 
 // One export the engine needs; address is filled by LoadVendorLibrary.
 struct VendorExport {
@@ -40,13 +38,5 @@ class VendorFunction<Result (*)(Args...)> : public VendorExport {
 // then by its stdcall decoration; nullptr when the file or any export is missing.
 std::unique_ptr<LoadedLibrary> LoadVendorLibrary(Platform& platform, const std::u16string& fileName,
                                                  std::initializer_list<VendorExport*> exports);
-
-// The library or one of its exports is missing: progress 0, state 26, code 5.
-void EndLibraryMissing(CVarnelCameraDlg& record);
-// A step failed: progress 0 unless a step moved it, state 24, code 5.
-void EndUpdateFailed(CVarnelCameraDlg& record);
-// No part image fits the camera: code 2, and progress 100 with state 24 so that the
-// supervision shows a failure instead of waiting for its time limit.
-void EndNoMatchingPart(CVarnelCameraDlg& record);
 
 }  // namespace ostrel

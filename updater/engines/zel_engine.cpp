@@ -6,11 +6,11 @@
 #include <string>
 
 #include "engines/engines.h"
+#include "engines/run_ending.h"
 #include "engines/vendor_engine.h"
 #include "text/utf16.h"
 #include "update_record.h"
-#include "zel/device_descriptor.h"
-#include "zel/manufacturer_name.h"
+#include "zel/download_sequence.h"
 
 namespace ostrel {
 namespace {
@@ -25,9 +25,6 @@ using GetiManufacturerFn = int (*)(char* text, int size, int* count);
 using FlashReadFn = int (*)(int address, unsigned char* buffer, int length);
 using ResetIcFn = int (*)();
 using SetDeviceHandleFn = int (*)(void* device);
-
-// The name buffer pfn_GetManufacturer fills, and so the size the name read is given.
-constexpr int kManufacturerNameBytes = 256;
 
 struct TandrelExports {
   // Binds a camera of its own choice: only for the boot-ROM path.
@@ -72,41 +69,48 @@ bool ConnectCamera(CVarnelCameraDlg& record, const TandrelExports& tandrel,
   return handle != nullptr && tandrel.setDeviceHandle(handle.get()) == 0;
 }
 
-// The camera's manufacturer name as the update carries it. It lives in the flash the erase
-// clears, so it is kept in the bin folder before the erase: a camera whose update was
-// interrupted after the erase has no device descriptor left, nor the name, and gets the name
-// back from there. false when the camera did not answer: nothing may be erased then.
-bool TakeManufacturerName(CVarnelCameraDlg& record, const TandrelExports& tandrel,
-                          char (&name)[kManufacturerNameBytes]) {
-  const std::u16string backup = record.ProgramPath({u"bin", u"Manufacturer.bin"});
-  uint8_t descriptor[zel::kDeviceDescriptorBytes] = {};
-  if (tandrel.flashRead(static_cast<int>(zel::kDeviceDescriptorAddress), descriptor,
-                        static_cast<int>(sizeof descriptor)) != 0) {
-    return false;
+// What the update decides along the ZEL sequence. The camera's manufacturer name lives in the
+// flash the erase clears, so it is kept in the bin folder before the erase: a camera whose update
+// was interrupted after the erase has no device descriptor left, nor the name, and gets the name
+// back from there.
+class EngineSteps : public zel::DownloadHost {
+ public:
+  explicit EngineSteps(CVarnelCameraDlg& record)
+      : record_(record), backup_(record.ProgramPath({u"bin", u"Manufacturer.bin"})) {}
+
+  bool Proceed(std::optional<uint16_t>) override { return true; }
+
+  zel::NameWithoutDescriptor NameForAnInvalidDescriptor() override {
+    const auto file = record_.platform().OpenFileForReading(backup_);
+    if (!file) return {zel::NameWithoutDescriptor::Source::kCamera, {}};
+    char name[zel::kNameBytes] = {};
+    name[file->Read(reinterpret_cast<uint8_t*>(name), zel::kNameBytes - 1)] = '\0';
+    record_.WriteLog(u"Restore the manufacturer [%s]\r\n", {text::Cp1252ToUtf16(name)});
+    return {zel::NameWithoutDescriptor::Source::kGiven, name};
   }
-  if (!zel::DeviceDescriptorRelease(descriptor)) {
-    if (const auto file = record.platform().OpenFileForReading(backup)) {
-      name[file->Read(reinterpret_cast<uint8_t*>(name), kManufacturerNameBytes - 1)] = '\0';
-      record.WriteLog(u"Restore the manufacturer [%s]\r\n", {text::Cp1252ToUtf16(name)});
-      return true;
+
+  void NameRead(const std::string& name, bool descriptorValid) override {
+    if (descriptorValid) record_.platform().WriteWholeFile(backup_, name);
+  }
+
+  void Reached(zel::DownloadStep step) override {
+    switch (step) {
+      case zel::DownloadStep::kNameKnown: break;
+      case zel::DownloadStep::kErased: record_.m_nProgress = 40; break;
+      case zel::DownloadStep::kNameCarried: record_.m_nProgress = 60; break;
+      case zel::DownloadStep::kWritten: record_.m_nProgress = 95; break;
+      case zel::DownloadStep::kReset: break;
     }
   }
-  int count = 0;
-  if (!zel::ManufacturerNameAnswered(tandrel.getiManufacturer(name, kManufacturerNameBytes, &count))) {
-    return false;
-  }
-  if (zel::DeviceDescriptorRelease(descriptor)) {
-    record.platform().WriteWholeFile(backup, std::string(name, strnlen(name, kManufacturerNameBytes)));
-  }
-  return true;
-}
 
-void Fail(CVarnelCameraDlg& record) {
-  // The code is final before any watcher can see the end, and the state goes before the
-  // progress, so that nobody sees progress 100 without the failure.
-  g_nExitCode = kOutcomeUpdateFailed;
-  record.m_nState = kStateFailed;
-  record.m_nProgress = 100;
+ private:
+  CVarnelCameraDlg& record_;
+  const std::u16string backup_;
+};
+
+zel::DownloadExports DownloadCallsOf(const TandrelExports& tandrel) {
+  return {tandrel.flashRead, tandrel.getiManufacturer, tandrel.eepromErase,
+          tandrel.setManufacturer, tandrel.downLoad2, tandrel.resetIc};
 }
 
 }  // namespace
@@ -116,7 +120,7 @@ uint32_t RunZelUpdate(CVarnelCameraDlg& record) {
   TandrelExports tandrel{};
   const auto library = BindTandrel(record.platform(), tandrel);
   if (!library) {
-    EndLibraryMissing(record);
+    EndRun(record, Ending::kLibraryMissing, 0);
     return 0;
   }
 
@@ -124,39 +128,32 @@ uint32_t RunZelUpdate(CVarnelCameraDlg& record) {
   const bool connected = ConnectCamera(record, tandrel, handle);
   record.platform().DebugOutput(connected ? u"Connect device, ok\n" : u"Connect device, failed...\n");
   if (!connected) {
-    Fail(record);
+    EndRun(record, Ending::kFailed, 100);
     return 0;
   }
   record.m_nProgress = 20;
   record.m_nState = kStateEngineWorking;
 
-  char name[kManufacturerNameBytes] = {};
-  if (!TakeManufacturerName(record, tandrel, name)) {
-    record.WriteLog(u"Get Manufacturer Fail!\r\n");
-    Fail(record);
-    return 0;
-  }
-  tandrel.eepromErase();
-  record.m_nProgress = 40;
-
-  // The name is carried into a private copy: the loaded image stays as it was read.
+  EngineSteps steps(record);
   const int32_t length = std::clamp<int32_t>(record.m_nImageSize, 0, kImageBufferBytes);
-  const auto copy = std::make_unique<unsigned char[]>(kImageBufferBytes);
-  std::copy_n(record.m_pImage.get(), length, copy.get());
-  tandrel.setManufacturer(copy.get(), 1, name);
-  record.m_nProgress = 60;
-
-  if (tandrel.downLoad2(1, 0, copy.get(), length) != 0) {
-    Fail(record);
-    return 0;
+  const zel::DownloadResult result =
+      zel::RunDownload(DownloadCallsOf(tandrel), record.m_pImage.get(), length, steps);
+  switch (result.end) {
+    case zel::DownloadEnd::kDescriptorReadFailed:
+    case zel::DownloadEnd::kNameReadFailed:
+      record.WriteLog(u"Get Manufacturer Fail!\r\n");
+      EndRun(record, Ending::kFailed, 100);
+      return 0;
+    case zel::DownloadEnd::kStopped:
+    case zel::DownloadEnd::kWriteFailed:
+      EndRun(record, Ending::kFailed, 100);
+      return 0;
+    case zel::DownloadEnd::kDone:
+      break;
   }
-  record.m_nProgress = 95;
-  const bool reset = tandrel.resetIc() == 0;
-  record.platform().DebugOutput(reset ? u"Reset, end\n" : u"Reset, failed\n");
+  record.platform().DebugOutput(result.reset ? u"Reset, end\n" : u"Reset, failed\n");
   // A written and verified image counts as success even when the reset fails.
-  record.m_nProgress = 100;
-  record.m_nState = kStateFinished;
-  g_nExitCode = kOutcomeSuccess;
+  EndRun(record, Ending::kUpdated, 100);
   return 0;
 }
 

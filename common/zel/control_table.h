@@ -1,9 +1,9 @@
-// Every setting of the regular control families: its control, group and value bytes.
+// Every setting of a ZEL camera's regular control families: its control, group and value bytes.
 #pragma once
 
-#include "controls/setting_layout.h"
+#include "zel/setting_layout.h"
 
-namespace tandrel::controls {
+namespace zel::controls {
 
 constexpr uint8_t kDeviceSettings = 5;
 constexpr uint8_t kVideoProcessing = 6;
@@ -54,4 +54,4 @@ constexpr int kLastSpecialEffect = 10;
 // White-balance values travel in 18 bits: 16 in their own field, 2 in a shared byte.
 constexpr uint32_t kWhiteBalanceLargest = 0x3FFFF;
 
-}  // namespace tandrel::controls
+}  // namespace zel::controls

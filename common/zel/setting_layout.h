@@ -1,12 +1,13 @@
-// Where the values of each regular setting sit in its payload and how large they may be: plain
-// data, so that the command-line tool checks the same ranges the library does.
+// Where the values of each regular setting of a ZEL camera sit in its payload and how large
+// they may be: plain data, so that the command-line tool checks the same ranges the library
+// does.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
-namespace tandrel {
+namespace zel {
 
 // One value of a setting: its bytes in the payload (little-endian) and the largest argument
 // the library accepts for it, checked once the device is open.
@@ -36,4 +37,4 @@ struct UnitValue {
   uint8_t width;
 };
 
-}  // namespace tandrel
+}  // namespace zel

@@ -1,8 +1,8 @@
-#include "hex4.h"
+#include "text/hex4.h"
 
 #include <type_traits>
 
-namespace ostrel {
+namespace text {
 namespace {
 
 template <typename Char>
@@ -35,4 +35,4 @@ uint16_t ParseHex4Of(const Char* text) {
 uint16_t ParseHex4(const char16_t* text) { return ParseHex4Of(text); }
 uint16_t ParseHex4(const char* text) { return ParseHex4Of(text); }
 
-}  // namespace ostrel
+}  // namespace text

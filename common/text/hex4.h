@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace ostrel {
+namespace text {
 
 // Reads exactly four characters. NUL and space use up their position without a digit;
 // '0'-'9' count 0-9; 'A'-'F', 'a'-'f' and the six characters after '9' (":;<=>?") count
@@ -12,4 +12,4 @@ namespace ostrel {
 uint16_t ParseHex4(const char16_t* text);
 uint16_t ParseHex4(const char* text);
 
-}  // namespace ostrel
+}  // namespace text
