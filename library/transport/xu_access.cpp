@@ -73,8 +73,7 @@ uint32_t XuAccess::FindExtensionNode() {
     }
   }
   m_nNodeId = owner[0].value_or(nodes.front());
-  m_nUnitNodes[0] = m_nNodeId;
-  m_nUnitNodes[1] = owner[1].value_or(m_nNodeId + 1);
+  m_nUnit1NodeId = owner[1].value_or(m_nNodeId + 1);
   return 0;
 }
 
@@ -147,7 +146,7 @@ NodeProperty XuAccess::Property(uint32_t selector, uint32_t flags) const {
   property.set = kExtensionUnitSets[m_nUnit & 1];
   property.id = selector;
   property.flags = flags;
-  property.nodeId = m_nUnitNodes[m_nUnit & 1];
+  property.nodeId = m_nUnit == 0 ? m_nNodeId : m_nUnit1NodeId;
   return property;
 }
 

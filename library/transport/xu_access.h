@@ -48,9 +48,9 @@ class XuAccess {
   bool GetCurrent();
 
   uint32_t m_nUnit = 0;
-  // The node of each extension unit (m_nNodeId is unit 0's).
+  // The topology nodes of extension units 0 and 1.
   uint32_t m_nNodeId = 0;
-  uint32_t m_nUnitNodes[2] = {};
+  uint32_t m_nUnit1NodeId = 1;
   uint32_t m_nSelector = 1;
   uint32_t m_nLength = kPayloadLength;
   uint8_t m_Data[kPayloadLength] = {};

@@ -10,8 +10,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <mutex>
+#include <string>
 
 #include "camera/status_words.h"
 #include "camera/topology.h"
