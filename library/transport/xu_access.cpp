@@ -53,37 +53,42 @@ uint32_t XuAccess::FindExtensionNode() {
   const uint32_t status = m_pControl->DeviceSpecificNodes(nodes);
   if (status != 0) return status;
   if (nodes.empty()) return kNoExtensionNode;
-  // Each node is asked at most once for each unit, a node that owns one unit's set never for
-  // the other's.
+  // Each node is asked at most once for each unit, and a node that owns unit 0's set never for
+  // unit 1's. Unit 1 is looked for first where cameras usually put it, right after unit 0.
+  bool driverAnswers = true;
   std::optional<uint32_t> owner[2];
-  bool answersQueries = true;
-  for (uint32_t unit = 0; unit < 2 && answersQueries; ++unit) {
-    for (const uint32_t node : nodes) {
-      if (node == owner[0]) continue;
-      const uint32_t answer = QuerySetSupport(node, unit);
-      if (answer == 0) {
-        owner[unit] = node;
-        break;
-      }
-      // A driver that takes no support queries answers none of them: asking on is no use.
-      if (Win32Error(answer) == kErrorNotSupported) {
-        answersQueries = false;
-        break;
-      }
+  owner[0] = OwnerOfSet(nodes, 0, driverAnswers);
+  if (driverAnswers) {
+    std::vector<uint32_t> candidates = nodes;
+    if (owner[0]) {
+      candidates.erase(std::find(candidates.begin(), candidates.end(), *owner[0]));
+      const auto next = std::find(candidates.begin(), candidates.end(), *owner[0] + 1);
+      if (next != candidates.end()) std::rotate(candidates.begin(), next, next + 1);
     }
+    owner[1] = OwnerOfSet(candidates, 1, driverAnswers);
   }
   m_nNodeId = owner[0].value_or(nodes.front());
   m_nUnit1NodeId = owner[1].value_or(m_nNodeId + 1);
   return 0;
 }
 
-uint32_t XuAccess::QuerySetSupport(uint32_t node, uint32_t unit) {
-  NodeProperty query{};
-  query.set = kExtensionUnitSets[unit & 1];
-  query.flags = kPropertySupportOnNode;
-  query.nodeId = node;
-  uint32_t returned = 0;
-  return m_pControl->Property(query, nullptr, 0, returned);
+std::optional<uint32_t> XuAccess::OwnerOfSet(const std::vector<uint32_t>& candidates,
+                                             uint32_t unit, bool& driverAnswers) {
+  for (const uint32_t node : candidates) {
+    NodeProperty query{};
+    query.set = kExtensionUnitSets[unit & 1];
+    query.flags = kPropertySupportOnNode;
+    query.nodeId = node;
+    uint32_t returned = 0;
+    const uint32_t answer = m_pControl->Property(query, nullptr, 0, returned);
+    if (answer == 0) return node;
+    // A driver that takes no support queries answers none of them: asking on is no use.
+    if (Win32Error(answer) == kErrorNotSupported) {
+      driverAnswers = false;
+      return std::nullopt;
+    }
+  }
+  return std::nullopt;
 }
 
 void XuAccess::Close() {

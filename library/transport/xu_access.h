@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include "transport/platform_transport.h"
 
@@ -67,8 +69,11 @@ class XuAccess {
   // property set; where none does (an older driver), the first device-specific node and the
   // next. 0 found, 1 no device-specific node, else a status.
   uint32_t FindExtensionNode();
-  // The support query of a unit's property set on a node: 0 when the node owns it.
-  uint32_t QuerySetSupport(uint32_t node, uint32_t unit);
+  // The first of the candidate nodes that answers a support query for the unit's property
+  // set; nothing when none does. driverAnswers turns false when the driver takes no support
+  // queries at all.
+  std::optional<uint32_t> OwnerOfSet(const std::vector<uint32_t>& candidates, uint32_t unit,
+                                     bool& driverAnswers);
   uint32_t BindFirstSupported();
   void ReleaseCallingThread();
 
