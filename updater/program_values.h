@@ -1,6 +1,7 @@
 // The program-wide values of one run, shared by the main, engine and supervision threads.
-// Values polled across threads are atomics of their established width with relaxed ordering: the
-// same single stores and polled reads, without a data race.
+// Values polled across threads are atomics of their established width: the same single stores
+// and polled reads, without a data race. Their default (sequentially consistent) order is the
+// one a run's ending relies on: a thread that sees the last of its stores sees the ones before.
 #pragma once
 
 #include <atomic>
