@@ -175,7 +175,7 @@ LIST
   [[ "$depends" == *libgtk-3-0* ]] || fail "$window: Depends '$depends' names not libgtk-3-0"
 fi
 
-# Errors fail; the warnings left are explained in the README.
+# Errors fail; the warnings left are explained in docs/packaging.md.
 if command -v lintian >/dev/null; then
   echo "\$ lintian $deb $window"
   lint=$(lintian --no-cfg "$deb" $window 2>&1 | grep -v 'root privileges' || true)
