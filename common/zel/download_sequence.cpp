@@ -14,7 +14,7 @@ DownloadResult RunDownload(const DownloadExports& exports, const uint8_t* image,
                            DownloadHost& host) {
   DownloadResult outcome;
   uint8_t descriptor[kDeviceDescriptorBytes] = {};
-  outcome.result = exports.flashRead(kDescriptorAddress, descriptor, kDescriptorBytes);
+  outcome.result = exports.FlashRead(kDescriptorAddress, descriptor, kDescriptorBytes);
   if (outcome.result != 0) {
     outcome.end = DownloadEnd::kDescriptorReadFailed;
     return outcome;
@@ -30,7 +30,7 @@ DownloadResult RunDownload(const DownloadExports& exports, const uint8_t* image,
     choice.name.copy(name, kNameBytes - 1);
   } else {
     int count = 0;
-    outcome.result = exports.getiManufacturer(name, static_cast<int>(kNameBytes), &count);
+    outcome.result = exports.GetiManufacturer(name, static_cast<int>(kNameBytes), &count);
     if (!ManufacturerNameAnswered(outcome.result)) {
       outcome.end = DownloadEnd::kNameReadFailed;
       return outcome;
@@ -41,22 +41,22 @@ DownloadResult RunDownload(const DownloadExports& exports, const uint8_t* image,
   host.Reached(DownloadStep::kNameKnown);
 
   // From the erase on the camera holds no firmware until the write ends.
-  outcome.erased = exports.eepromErase() == 0;
+  outcome.erased = exports.EepromErase() == 0;
   host.Reached(DownloadStep::kErased);
   // The name is carried into a private copy: the caller's image stays as it was read.
   std::vector<unsigned char> copy(kFlashBytes, 0);
   const int carried = std::clamp(length, 0, kFlashBytes);
   std::copy_n(image, carried, copy.begin());
-  exports.setManufacturer(copy.data(), 1, name);
+  exports.SetManufacturer(copy.data(), 1, name);
   host.Reached(DownloadStep::kNameCarried);
-  outcome.result = exports.downLoad2(1, 0, copy.data(), carried);
+  outcome.result = exports.DownLoad2(1, 0, copy.data(), carried);
   if (outcome.result != 0) {
     outcome.end = DownloadEnd::kWriteFailed;
     return outcome;
   }
   host.Reached(DownloadStep::kWritten);
   outcome.end = DownloadEnd::kDone;
-  outcome.reset = exports.resetIc() == 0;
+  outcome.reset = exports.ResetIc() == 0;
   host.Reached(DownloadStep::kReset);
   return outcome;
 }

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,17 +14,22 @@
 
 namespace zel {
 
-// The library's exports the sequence calls, with their signatures. The engine looks them up
-// by name in the library it loads; the tool calls the library it links.
-struct DownloadExports {
-  std::function<int(int address, unsigned char* buffer, int length)> flashRead;  // ZelFlashRead
-  std::function<int(char* text, int size, int* count)> getiManufacturer;  // ZelGetiManufacturer
-  std::function<int()> eepromErase;                                         // pfn_UVC_EEPROMErase
-  std::function<int(unsigned char* image, int reserved, const char* name)>
-      setManufacturer;  // pfn_UVC_SetManufactureStringToFW
-  std::function<int(int reserved, int address, const unsigned char* image, int length)>
-      downLoad2;                 // pfn_EEPROM_DownLoad2
-  std::function<int()> resetIc;  // pfn_UVC_ResetIC
+// The library's exports the sequence calls, with their signatures. The engine calls them through
+// the call gate on the library it loads; the tool calls the library it links. An interface
+// rather than function objects: the 32-bit engine must make no plain indirect call, and a
+// function object's own bookkeeping is one.
+class DownloadExports {
+ public:
+  virtual ~DownloadExports() = default;
+  virtual int FlashRead(int address, unsigned char* buffer, int length) const = 0;  // ZelFlashRead
+  virtual int GetiManufacturer(char* text, int size, int* count) const = 0;  // ZelGetiManufacturer
+  virtual int EepromErase() const = 0;                                       // pfn_UVC_EEPROMErase
+  // pfn_UVC_SetManufactureStringToFW
+  virtual int SetManufacturer(unsigned char* image, int reserved, const char* name) const = 0;
+  // pfn_EEPROM_DownLoad2
+  virtual int DownLoad2(int reserved, int address, const unsigned char* image,
+                        int length) const = 0;
+  virtual int ResetIc() const = 0;  // pfn_UVC_ResetIC
 };
 
 enum class DownloadStep { kNameKnown, kErased, kNameCarried, kWritten, kReset };

@@ -156,10 +156,23 @@ class ToolSteps : public zel::DownloadHost {
   std::unique_ptr<UpdateProgress> progress_;
 };
 
-zel::DownloadExports LinkedExports() {
-  return {ZelFlashRead, ZelGetiManufacturer, pfn_UVC_EEPROMErase, pfn_UVC_SetManufactureStringToFW,
-          pfn_EEPROM_DownLoad2, pfn_UVC_ResetIC};
-}
+class LinkedDownloadCalls : public zel::DownloadExports {
+ public:
+  int FlashRead(int address, unsigned char* buffer, int length) const override {
+    return ZelFlashRead(address, buffer, length);
+  }
+  int GetiManufacturer(char* text, int size, int* count) const override {
+    return ZelGetiManufacturer(text, size, count);
+  }
+  int EepromErase() const override { return pfn_UVC_EEPROMErase(); }
+  int SetManufacturer(unsigned char* image, int reserved, const char* name) const override {
+    return pfn_UVC_SetManufactureStringToFW(image, reserved, name);
+  }
+  int DownLoad2(int reserved, int address, const unsigned char* image, int length) const override {
+    return pfn_EEPROM_DownLoad2(reserved, address, image, length);
+  }
+  int ResetIc() const override { return pfn_UVC_ResetIC(); }
+};
 
 }  // namespace
 
@@ -183,7 +196,7 @@ ExitCode RunUpdate(Session& session) {
 
   ToolSteps steps(session, report, imageVersion, static_cast<uint32_t>(image->size()));
   const zel::DownloadResult result =
-      zel::RunDownload(LinkedExports(), bytes, static_cast<int>(image->size()), steps);
+      zel::RunDownload(LinkedDownloadCalls(), bytes, static_cast<int>(image->size()), steps);
   steps.StopProgress();
   switch (result.end) {
     case zel::DownloadEnd::kDescriptorReadFailed:

@@ -108,10 +108,28 @@ class EngineSteps : public zel::DownloadHost {
   const std::u16string backup_;
 };
 
-zel::DownloadExports DownloadCallsOf(const TandrelExports& tandrel) {
-  return {tandrel.flashRead, tandrel.getiManufacturer, tandrel.eepromErase,
-          tandrel.setManufacturer, tandrel.downLoad2, tandrel.resetIc};
-}
+// The download exports, each called through the call gate.
+class GatedDownloadCalls : public zel::DownloadExports {
+ public:
+  explicit GatedDownloadCalls(const TandrelExports& tandrel) : tandrel_(tandrel) {}
+  int FlashRead(int address, unsigned char* buffer, int length) const override {
+    return tandrel_.flashRead(address, buffer, length);
+  }
+  int GetiManufacturer(char* text, int size, int* count) const override {
+    return tandrel_.getiManufacturer(text, size, count);
+  }
+  int EepromErase() const override { return tandrel_.eepromErase(); }
+  int SetManufacturer(unsigned char* image, int reserved, const char* name) const override {
+    return tandrel_.setManufacturer(image, reserved, name);
+  }
+  int DownLoad2(int reserved, int address, const unsigned char* image, int length) const override {
+    return tandrel_.downLoad2(reserved, address, image, length);
+  }
+  int ResetIc() const override { return tandrel_.resetIc(); }
+
+ private:
+  const TandrelExports& tandrel_;
+};
 
 }  // namespace
 
@@ -137,7 +155,7 @@ uint32_t RunZelUpdate(CVarnelCameraDlg& record) {
   EngineSteps steps(record);
   const int32_t length = std::clamp<int32_t>(record.m_nImageSize, 0, kImageBufferBytes);
   const zel::DownloadResult result =
-      zel::RunDownload(DownloadCallsOf(tandrel), record.m_pImage.get(), length, steps);
+      zel::RunDownload(GatedDownloadCalls(tandrel), record.m_pImage.get(), length, steps);
   switch (result.end) {
     case zel::DownloadEnd::kDescriptorReadFailed:
     case zel::DownloadEnd::kNameReadFailed:
