@@ -43,21 +43,47 @@ if [[ " ${missing[*]} " == *":i386 "* ]] &&
 fi
 # A mirror in the middle of a sync serves index files of the wrong size for a while: try again,
 # and in the end go on with what was fetched, since the install says plainly what is missing.
+update_errors=$(mktemp)
+trap 'rm -f "$update_errors"' EXIT
 for attempt in 1 2 3 4; do
-  "${as_root[@]}" apt-get update -qq && break
+  updated=yes
+  "${as_root[@]}" apt-get update -qq 2>"$update_errors" || updated=no
+  cat "$update_errors" >&2
+  [ "$updated" = no ] || break
   [ "$attempt" = 4 ] || { echo "apt-get update failed; again in 30 s" >&2; sleep 30; }
 done
-# 32-bit Wine needs the i386 index of every suite to match the installed amd64 libraries; when
-# the mirror cannot give it, everything else is still installed and the win32 tests are skipped
-# with their reason (the build's emulator check finds no 32-bit Wine).
+# The suites whose i386 index the last update could not fetch ("Failed to fetch
+# http://.../dists/<suite>/main/binary-i386/Packages.xz").
+missing_i386_suites=$(sed -n 's|.*Failed to fetch .*/dists/\([^/]*\)/.*/binary-i386/.*|\1|p' \
+                        "$update_errors" | sort -u | tr '\n' ' ')
+# 32-bit Wine needs i386 libraries of the very versions of the installed amd64 ones, which a
+# suite without its i386 index (in practice the security suite) cannot give. Then the install is
+# made against the main suite's versions for both architectures: an apt preference for that one
+# install, which may take amd64 libraries back to the main suite's version.
+install_foreign() {
+  local codename preferences status=0
+  if [ -z "$missing_i386_suites" ]; then
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >/dev/null
+    return
+  fi
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  echo "$*: no i386 index of ${missing_i386_suites% }; installing against $codename's versions" \
+       "(amd64 libraries included)"
+  preferences=$(mktemp)
+  printf 'Package: *\nPin: release n=%s,l=Debian\nPin-Priority: 1001\n' "$codename" >"$preferences"
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --allow-downgrades \
+    -o Dir::Etc::Preferences="$preferences" "$@" >/dev/null || status=$?
+  rm -f "$preferences"
+  return "$status"
+}
 native=() foreign=()
 for package in "${missing[@]}"; do
   if [[ $package == *:i386 ]]; then foreign+=("$package"); else native+=("$package"); fi
 done
 [ ${#native[@]} -eq 0 ] ||
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${native[@]}" >/dev/null
-if [ ${#foreign[@]} -gt 0 ] &&
-   ! "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${foreign[@]}" \
-       >/dev/null; then
+# When even that fails, everything else is installed and the win32 tests are skipped with their
+# reason (the build's emulator check finds no 32-bit Wine).
+if [ ${#foreign[@]} -gt 0 ] && ! install_foreign "${foreign[@]}"; then
   echo "WARNING: ${foreign[*]} cannot be installed from this mirror: the 32-bit tests will not run" >&2
 fi

@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # The real-kernel bench: the shipped Linux binaries of a build drive Debian's own uvcvideo in a
 # virtual machine, through cameras that the ZEL camera model answers over USB/IP
-# (sim/usbip/usbip_camera, attached to vhci-hcd inside the guest). Debian's kernel package
-# (what the archive serves for linux-image-amd64) is fetched with apt-get download and
-# unpacked, never installed, and cached under build/kernel-bench/; the initramfs holds
-# busybox, the modules uvcvideo, vhci-hcd and the 9p share need (from the kernel's own module
-# dependencies) and the libraries the binaries need; qemu boots it under TCG. The scenarios
+# (sim/usbip/usbip_camera, attached to vhci-hcd inside the guest). The virtual machine is
+# Debian's kernel under qemu's TCG (scripts/lib/debian-vm.sh); its initramfs holds busybox, the
+# modules uvcvideo, vhci-hcd and the 9p share need and the libraries the binaries need. The scenarios
 # (tests/platform/kernel/scenarios.sh) are prepared here, run in the guest, and checked here:
 # a table of each one's result, USB control transfers and kernel-log verdict.
 #
@@ -35,55 +33,11 @@ while [ $# -gt 0 ]; do
 done
 cache=$here/build/kernel-bench
 skip() { echo "SKIP: kernel bench not run: $*"; exit 0; }
-
-command -v qemu-system-x86_64 >/dev/null || skip "qemu-system-x86_64 missing (package qemu-system-x86)"
-busybox=/bin/busybox
-file -L "$busybox" 2>/dev/null | grep -q 'statically linked' ||
-  skip "no static busybox at $busybox (package busybox-static)"
-
-# The kernel: the image package linux-image-amd64 depends on, in the version the archive
-# serves now; unpacked once per version.
-kernel_package() {
-  apt-cache depends linux-image-amd64 2>/dev/null | awk '/Depends: linux-image-[0-9]/ { print $2; exit }'
-}
-package=$(kernel_package)
-if [ -z "$package" ] && [ "$(id -u)" = 0 ]; then
-  apt-get update -qq >/dev/null 2>&1 || true
-  package=$(kernel_package)
-fi
-[ -n "$package" ] || skip "the package lists name no linux-image-amd64"
-version=$(apt-cache show --no-all-versions "$package" 2>/dev/null | awk '/^Version:/ { print $2; exit }')
-kernel=$cache/kernel/${package}_$version
-if [ ! -e "$kernel/ready" ]; then
-  rm -rf "$kernel"
-  mkdir -p "$kernel/deb"
-  (cd "$kernel/deb" && apt-get download "$package=$version" >/dev/null 2>&1) ||
-    skip "apt-get download $package=$version failed"
-  dpkg-deb -x "$kernel"/deb/*.deb "$kernel/root"
-  release=$(ls "$kernel/root/lib/modules")
-  # The package leaves module dependencies to its installation; computed the same way here.
-  "$busybox" depmod -b "$kernel/root" "$release"
-  rm -rf "$kernel/deb"
-  touch "$kernel/ready"
-fi
-release=$(ls "$kernel/root/lib/modules")
-modules=$kernel/root/lib/modules/$release
-
-# Modules and their dependencies, each after what it needs, from modules.dep.
-load_order() {
-  local wanted=$1 dependencies
-  case " ${order[*]:-} " in *" $wanted "*) return ;; esac
-  dependencies=$(awk -v m="$wanted" -F': *' '$1 == m { print $2 }' "$modules/modules.dep")
-  for dependency in $dependencies; do load_order "$dependency"; done
-  order+=("$wanted")
-}
-order=()
-for name in uvcvideo vhci-hcd 9pnet_virtio 9p virtio_pci; do
-  path=$(awk -F: -v n="/$name.ko" 'index($1, n) && substr($1, length($1) - length(n) + 1) == n { print $1; exit }' \
-    "$modules/modules.dep")
-  [ -n "$path" ] || skip "kernel $release has no module $name"
-  load_order "$path"
-done
+# shellcheck source=lib/debian-vm.sh
+source "$here/scripts/lib/debian-vm.sh"
+vm_host_ready || skip "$vm_why"
+vm_kernel "$cache/kernel" || skip "$vm_why"
+vm_module_order uvcvideo vhci-hcd 9pnet_virtio 9p virtio_pci || skip "$vm_why"
 
 binaries=("$build/updater/ostrel" "$build/library/libtandrel.so" "$build/tools/tandrel_cli/tandrel"
           "$build/sim-usbip/usbip_camera" "$build/tests/platform/kernel/kernel_library_scenarios"
@@ -98,13 +52,8 @@ done
 # on the share, as built), and the init.
 initramfs=$cache/initramfs.gz
 staging=$cache/initramfs
-rm -rf "$staging"
-mkdir -p "$staging"/{bin,dev,proc,sys,tmp,bench,lib/modules}
-cp "$busybox" "$staging/bin/busybox"
-for module in "${order[@]}"; do
-  cp "$modules/$module" "$staging/lib/modules/"
-  basename "$module" >>"$staging/lib/modules/load-order"
-done
+vm_initramfs_start "$staging"
+mkdir -p "$staging/bench"
 for binary in "${binaries[@]}"; do
   ldd "$binary" | awk '/=> \// { print $3 } /^\t\/.*ld-linux/ { print $1 }'
 done | sort -u | while read -r library; do
@@ -113,7 +62,7 @@ done | sort -u | while read -r library; do
 done
 cp "$here/tests/platform/kernel/init" "$staging/init"
 chmod +x "$staging/init"
-(cd "$staging" && find . | "$busybox" cpio -o -H newc 2>/dev/null) | gzip -1 >"$initramfs"
+vm_initramfs_pack "$staging" "$initramfs"
 
 # The work folder the guest sees as /bench.
 rm -rf "$work"
@@ -125,14 +74,11 @@ cp "$here/tests/platform/kernel/guest.sh" "$work/"
 source "$here/tests/platform/kernel/scenarios.sh"
 prepare_scenarios "$build" "$work" ${selected[@]+"${selected[@]}"}
 
-echo "kernel bench: Debian $package $version, modules: ${order[*]##*/}"
+echo "kernel bench: Debian $vm_kernel_package $vm_kernel_version, modules: ${vm_modules[*]##*/}"
 started=$(date +%s)
-# Two virtual processors as CI has two cores; the guest's time-outs are its own.
-timeout 1500 qemu-system-x86_64 -accel tcg,thread=multi -smp 2 -m 2048 -nographic -no-reboot \
-  -kernel "$kernel/root/boot/vmlinuz-$release" -initrd "$initramfs" \
-  -append "console=ttyS0 panic=-1 loglevel=4" \
-  -virtfs "local,path=$work,mount_tag=bench,security_model=none,id=bench" \
-  -monitor none -serial "file:$work/console.log" </dev/null >/dev/null 2>"$work/qemu.err" ||
+# The guest's time-outs are its own.
+vm_run 1500 "$initramfs" "$work/console.log" -m 2048 \
+  -virtfs "local,path=$work,mount_tag=bench,security_model=none,id=bench" 2>"$work/qemu.err" ||
   echo "kernel bench: qemu ended with $? (console: $work/console.log)"
 echo "kernel bench: the virtual machine ran $(( $(date +%s) - started )) s"
 check_scenarios "$work"

@@ -34,7 +34,8 @@ row case exit "log lines of the run"
 # own folder; the log lines after the run's banner must be exactly those given.
 run_silent() {
   local code=0
-  (cd "$work/program" && exec timeout 120 "$wine" Ostrel.exe -s </dev/null >/dev/null 2>&1) ||
+  (cd "$work/program" && exec timeout $((120 * ${OSTREL_TEST_TIME_SCALE:-1})) "$wine" Ostrel.exe -s \
+     </dev/null >/dev/null 2>&1) ||
     code=$?
   expect_run "$code" "$@"
 }

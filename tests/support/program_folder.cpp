@@ -12,6 +12,7 @@
 #include <regex>
 
 #include "text/utf16.h"
+#include "time_limit.h"
 
 namespace ostrel::testing {
 namespace {
@@ -35,7 +36,7 @@ int ProgramFolder::Shell(const std::string& command) const {
 // ended: left running, it would hold the single-instance mutex of the prefix, and every later
 // run there would end at once as a second instance.
 int ProgramFolder::RunOstrel(bool silent) const {
-  constexpr DWORD kRunLimitMs = 90000;
+  const DWORD runLimitMs = ScaledLimitMs(90000);
   constexpr UINT kEndedByTest = 0xDEAD;
   const std::u16string program = File(u"ostrel.exe");
   std::wstring commandLine = L"\"" + std::wstring(program.begin(), program.end()) + L"\"" +
@@ -50,8 +51,8 @@ int ProgramFolder::RunOstrel(bool silent) const {
     return -1;
   }
   CloseHandle(process.hThread);
-  if (WaitForSingleObject(process.hProcess, kRunLimitMs) == WAIT_TIMEOUT) {
-    ADD_FAILURE() << "ostrel.exe did not end within " << kRunLimitMs / 1000 << " s: ended";
+  if (WaitForSingleObject(process.hProcess, runLimitMs) == WAIT_TIMEOUT) {
+    ADD_FAILURE() << "ostrel.exe did not end within " << runLimitMs / 1000 << " s: ended";
     TerminateProcess(process.hProcess, kEndedByTest);
     WaitForSingleObject(process.hProcess, INFINITE);
   }

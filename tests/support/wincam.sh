@@ -19,7 +19,8 @@
 # add_zel_firmware <runner> <ostrel_image_maker.exe> <program folder> <version>: a pid.ini
 #   naming zel.bin for product 0x2040, and bin/zel.bin of that version.
 # closed_windowed_run <runner> <desktop> <dialog_closer.exe> <program> <give-up s>: the
-#   program's windowed run on the Wine virtual desktop of that name, Close pressed every 100 ms;
+#   program's windowed run on the Wine virtual desktop of that name, Close pressed every 100 ms,
+#   given up after that time multiplied by OSTREL_TEST_TIME_SCALE (see time_limit.h);
 #   prints the closer's line ("exit code C after N presses" or "close refused ..."), since a
 #   desktop passes its program's lines on, not its exit code. The desktop takes the caller's
 #   display, or none when DISPLAY is unset.
@@ -71,7 +72,7 @@ add_zel_firmware() {
 }
 
 closed_windowed_run() {
-  local runner=$1 desktop=$2 closer=$3 program=$4 give_up=$5
+  local runner=$1 desktop=$2 closer=$3 program=$4 give_up=$(($5 * ${OSTREL_TEST_TIME_SCALE:-1}))
   "$runner" explorer "/desktop=$desktop,640x480" "$(windows_path "$closer")" \
     "$(windows_path "$program")" 100 "$give_up" </dev/null 2>/dev/null | tr -d '\r' || true
 }

@@ -20,6 +20,7 @@
 
 #include "program_start.h"
 #include "screen_pixels.h"
+#include "time_limit.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ constexpr int kWorkingBitmap = 130;
 
 constexpr DWORD kPollMs = 20;
 // A guard against a run that never comes to rest; the test's own limit is longer.
-constexpr ULONGLONG kGiveUpMs = 120000;
+const ULONGLONG kGiveUpMs = ostrel::testing::ScaledLimitMs(120000);
 // The end state: Close enabled and nothing changed for this long.
 constexpr int kRestPolls = 25;
 
