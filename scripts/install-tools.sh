@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, only those missing: "demo" (the native build and
-# the simulation kit) or "all" (every build and test of scripts/test-all.sh). Run as root, or
+# the simulation kit), "native" (the native build with every part and its tests: the everyday
+# loop) or "all" (every build and test of scripts/test-all.sh). Run as root, or
 # with sudo at hand; otherwise it names what is missing and fails.
 #
-# usage: install-tools.sh demo|all
+# usage: install-tools.sh demo|native|all
 set -euo pipefail
 
 demo=(cmake ninja-build g++ libgtest-dev)
+native=("${demo[@]}" pkg-config libgtk-3-dev libbenchmark-dev)
 all=("${demo[@]}" file libgtest-dev googletest libbenchmark-dev g++-mingw-w64-i686-posix
      g++-mingw-w64-x86-64-posix wine64 unzip xvfb imagemagick libgtk-3-dev xdotool pkg-config
      dpkg-dev clang libclang-rt-14-dev doxygen mandoc groff-base lintian wine32:i386
@@ -14,8 +16,9 @@ all=("${demo[@]}" file libgtest-dev googletest libbenchmark-dev g++-mingw-w64-i6
 
 case "${1:-}" in
   demo) wanted=("${demo[@]}") ;;
+  native) wanted=("${native[@]}") ;;
   all) wanted=("${all[@]}") ;;
-  *) echo "usage: $0 demo|all" >&2; exit 2 ;;
+  *) echo "usage: $0 demo|native|all" >&2; exit 2 ;;
 esac
 
 missing=()

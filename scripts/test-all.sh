@@ -5,15 +5,31 @@
 # its tests under 32-bit Wine (a sample of them in a virtual machine where this machine refuses
 # 32-bit programs: scripts/test-win32.sh), the 64-bit Windows build with its tests under
 # wine64, a sample of the fault sweep and a bounded run of every fuzz target.
+#
+# usage: test-all.sh [--everyday]
+#   --everyday   the native build and its tests only
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install-tools.sh all
 jobs=$(nproc)
+step() { printf '\n=== %s ===\n' "$*"; }
+
+case "${1:-}" in
+  --everyday)
+    ./scripts/install-tools.sh native
+    step "configure, build and test: native"
+    cmake --preset native >/dev/null
+    cmake --build --preset native -- -j"$jobs"
+    exec ctest --preset native -j"$jobs" ;;
+  "") ;;
+  *) echo "usage: $0 [--everyday]" >&2; exit 2 ;;
+esac
+
+./scripts/install-tools.sh all
 # One Wine prefix for the 64-bit Windows build (it runs the image maker) and its tests; the
 # runner makes it on first use. The win32 presets run in a 32-bit prefix of their own.
 export WINEPREFIX="${WINEPREFIX:-$PWD/build/wine64-prefix}"
-
-step() { printf '\n=== %s ===\n' "$*"; }
+# Each Windows build's test results, with every test's whole output, for the reports at the end.
+results=(--test-output-size-passed 1048576 --output-junit)
 
 for preset in native native-asan native-tsan win32 win64; do
   step "configure and build: $preset"
@@ -39,9 +55,9 @@ for arch in win32:i686 win64:x86_64; do
 done
 
 step "check: the release build calls the libraries it loads only through the call gate"
-engines=build/win32/updater/CMakeFiles/ostrel_core.dir/engines
+mapfile -t engines <build/win32/vendor-engine-objects.txt
 ./scripts/check-vendor-calls.sh i686-w64-mingw32-objdump i686-w64-mingw32-nm \
-  build/win32/updater/ostrel.exe "$engines"/{sonix,sunplus,zel}_engine.cpp.obj
+  build/win32/updater/ostrel.exe "${engines[@]}"
 
 step "check: exports, imports and version blocks of the release build"
 ./scripts/check-windows-release.sh i686-w64-mingw32 build/win32
@@ -64,10 +80,10 @@ step "fault sweep: a sample (scripts/fault-sweep.sh without --sample sweeps in f
 # or a sample in a virtual machine where this machine refuses 32-bit programs; a machine that
 # can do neither has one skipped test instead (cmake/emulator_check.cmake).
 step "tests: win32"
-./scripts/test-win32.sh --sample -j "$jobs"
+./scripts/test-win32.sh --sample -j "$jobs" -- "${results[@]}" "$PWD/build/win32/test-results.xml"
 
 step "tests: win64"
-ctest --preset win64 -j"$jobs"
+ctest --preset win64 -j"$jobs" "${results[@]}" "$PWD/build/win64/test-results.xml"
 
 step "stress: every outcome once, windowed and silent (scripts/stress-runs.sh with a count for more)"
 ./scripts/stress-runs.sh --work build/stress-sample/native build/native native 1
@@ -82,19 +98,29 @@ step "fuzz: every target for 12 s"
 
 step "reports of the Windows platform tests"
 # What the platform tests measured (trace comparison, the silent runs' tables, the windowed
-# run's states, the short windowed runs, the call gate's wrong calls), from their logged output
-# without GoogleTest's own lines; each run of the engines against a stand-in variant as its
-# GoogleTest result; or the one line saying why a build's tests did not run.
+# run's states, the short windowed runs, the call gate's wrong calls), from their output without
+# GoogleTest's own lines; each run of the engines against a stand-in variant as its result; or
+# the one line saying why a build's tests did not run.
 for preset in win32 win64; do
   printf -- '--- %s\n' "$preset"
   [ "$preset" != win32 ] || echo "win32 tests: $(cat build/win32/test-mode.txt)"
-  awk '/^[0-9]+\/[0-9]+ Testing: windows_tests_not_run/ { not_run = 1; next }
-       not_run && /^this machine/ { print; not_run = 0 }
-       /^[0-9]+\/[0-9]+ Testing: engines_vendor_e2e/ { variant = $3; next }
-       variant && /^\[  (PASSED|FAILED)  \]/ { print variant ": " $0; variant = "" }
-       /^[0-9]+\/[0-9]+ Testing: (platform_|windowed_|engines_call)/ { shown = 1; print; next }
-       shown && /^<end of output>/ { shown = 0 }
-       shown && !/^(\[|Output:|-+$|Note: Google Test|ok |Running main|Command:|Directory:)/ &&
-         !/^[0-9]+\/[0-9]+ Test:|" start time: / { print }' \
-    "build/$preset/Testing/Temporary/LastTest.log"
+  awk 'function text(s) {
+         gsub(/&lt;/, "<", s); gsub(/&gt;/, ">", s); gsub(/&quot;/, "\"", s); gsub(/&apos;/, "\047", s)
+         gsub(/&amp;/, "\\&", s); return s
+       }
+       /^\t<testcase name="/ {
+         match($0, /name="[^"]*"/); name = substr($0, RSTART + 6, RLENGTH - 7)
+         match($0, /status="[^"]*"/); status = substr($0, RSTART + 8, RLENGTH - 9)
+         if (name ~ /^engines_vendor_e2e/) print name ": " (status == "run" ? "passed" : status)
+         shown = name ~ /^(platform_|windowed_|engines_call|windows_tests_not_run)/
+         if (shown && name !~ /^windows_tests_not_run/) print name ": " (status == "run" ? "passed" : status)
+         next
+       }
+       !shown { next }
+       { line = $0; sub(/^\t*<system-out>/, "", line); ended = sub(/<\/system-out>$/, "", line) }
+       name ~ /^windows_tests_not_run/ { if (line ~ /^this machine/) print text(line) }
+       name !~ /^windows_tests_not_run/ && line !~ /^(\[|Running main|Note: Google Test|ok |\t*<)/ {
+         print text(line)
+       }
+       ended { shown = 0 }' "build/$preset/test-results.xml"
 done
