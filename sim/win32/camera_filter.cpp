@@ -157,7 +157,7 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
   // IKsControl
   HRESULT STDMETHODCALLTYPE KsProperty(void* property, ULONG propertyLength, void* data,
                                        ULONG dataLength, ULONG* bytesReturned) override {
-    FaultIf(u"FaultingControl");
+    FaultIf(faultingControl_);
     if (!world_) return E_UNEXPECTED;
     if (property == nullptr || propertyLength < sizeof(win32::KsNodeProperty) ||
         bytesReturned == nullptr) {
@@ -180,14 +180,14 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     return Status(status);
   }
   HRESULT STDMETHODCALLTYPE KsMethod(void*, ULONG, void*, ULONG, ULONG* bytesReturned) override {
-    FaultIf(u"FaultingControl");
+    FaultIf(faultingControl_);
     if (bytesReturned != nullptr) *bytesReturned = 0;
     return Removed() ? kDeviceRemoved : Status(sim::kStatusSetNotFound);
   }
   // Enables the auto-update event with a descriptor, disables it without one.
   HRESULT STDMETHODCALLTYPE KsEvent(void* event, ULONG eventLength, void* data, ULONG dataLength,
                                     ULONG* bytesReturned) override {
-    FaultIf(u"FaultingControl");
+    FaultIf(faultingControl_);
     if (!world_) return E_UNEXPECTED;
     if (bytesReturned != nullptr) *bytesReturned = 0;
     if (data == nullptr || dataLength < sizeof(win32::KsEventData)) return E_INVALIDARG;
@@ -247,7 +247,7 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE get_NumNodes(DWORD* count) override {
-    FaultIf(u"FaultingTopology");
+    FaultIf(faultingTopology_);
     if (count == nullptr) return E_POINTER;
     if (!world_) return E_UNEXPECTED;
     if (Removed()) return kDeviceRemoved;
@@ -256,7 +256,7 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_NodeType(DWORD node, GUID* type) override {
-    FaultIf(u"FaultingTopology");
+    FaultIf(faultingTopology_);
     if (type == nullptr) return E_POINTER;
     if (!world_) return E_UNEXPECTED;
     if (Removed()) return kDeviceRemoved;
@@ -293,6 +293,10 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
       }
       index_ = i;
       if (const sim::ZelCamera* const camera = world->Zel(i)) enumeration_ = camera->Enumerations();
+      const std::u16string& section = world->Camera(i).section;
+      faultingControl_ = world->File().GetNumber(section, u"FaultingControl") == 1;
+      faultingTopology_ = world->File().GetNumber(section, u"FaultingTopology") == 1;
+      reenumerates_ = ReenumeratesOnReset(*world, i);
       world_ = world;
       return S_OK;
     }
@@ -316,9 +320,8 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
 
   // A write to a page without access when the camera's key is 1: a real access violation, as
   // a filter whose driver went away raises it.
-  void FaultIf(const char16_t* key) const {
-    if (!world_ || world_->File().GetNumber(world_->Camera(index_).section, key) != 1) return;
-    RaiseAccessViolation();
+  static void FaultIf(bool faulting) {
+    if (faulting) RaiseAccessViolation();
   }
   static void RaiseAccessViolation() {
     static void* const noAccess = VirtualAlloc(nullptr, 1, MEM_RESERVE | MEM_COMMIT, PAGE_NOACCESS);
@@ -353,8 +356,7 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
   // The camera this filter was made for left the bus since: it is another device now.
   bool Removed() const {
     const sim::ZelCamera* const camera = Model();
-    return camera != nullptr && ReenumeratesOnReset(*world_, index_) &&
-           camera->Enumerations() != enumeration_;
+    return camera != nullptr && reenumerates_ && camera->Enumerations() != enumeration_;
   }
 
   HRESULT SetState(FILTER_STATE state) {
@@ -367,6 +369,11 @@ class CameraFilter : public ComObject<IBaseFilter, IKsControlInterface, IKsTopol
   std::shared_ptr<sim::LiveWorld> world_;
   size_t index_ = 0;
   uint64_t enumeration_ = 0;
+  // The camera's keys, read by Load: reading the world file at every request would cost more
+  // than the request itself.
+  bool faultingControl_ = false;
+  bool faultingTopology_ = false;
+  bool reenumerates_ = false;
   std::atomic<bool> eventEnabled_{false};
 
   std::mutex mutex_;
