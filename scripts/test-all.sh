@@ -11,7 +11,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
-step() { printf '\n=== %s ===\n' "$*"; }
+# Each step with the seconds spent so far, for where CI's time goes.
+step() { printf '\n=== %s (at %d s) ===\n' "$*" "$SECONDS"; }
 
 case "${1:-}" in
   --everyday)
@@ -124,3 +125,4 @@ for preset in win32 win64; do
        }
        ended { shown = 0 }' "build/$preset/test-results.xml"
 done
+step "all passed"
