@@ -183,11 +183,13 @@ ExitCode RunUpdate(Session& session) {
   const auto image = ReadFlashFile(path);
   if (!image)
     return session.Fail(kExitFile,
-                        "cannot read " + path + " (a regular file of at most 131072 bytes)");
+                        "cannot read " + path + " (a regular file of at most " +
+                            std::to_string(zel::kFlashBytes) + " bytes)");
   const auto* bytes = reinterpret_cast<const uint8_t*>(image->data());
   // Burning an image without its device descriptor would leave a camera that cannot enumerate.
   if (!zel::StoredDeviceDescriptorRelease(bytes, image->size())) {
-    return session.Fail(kExitFile, path + " is no ZEL image: no device descriptor at 0x4020");
+    return session.Fail(kExitFile, path + " is no ZEL image: no device descriptor at " +
+                                        Hex(zel::kDescriptorAddress, 4));
   }
   // An image that holds a device descriptor holds its version text, which comes before it.
   const uint16_t imageVersion = *zel::ImageVersion(bytes, image->size());
