@@ -110,7 +110,8 @@ vm_run "$limit" "$vm/initramfs.gz" "$vm/console.log" -m 4096 -cpu max,-smap \
   -virtfs "local,path=$build,mount_tag=build,security_model=none" \
   -serial "file:$vm/guest.log" 2>"$vm/qemu.err" &
 machine=$!
-tail -n +1 -F --pid="$machine" "$vm/guest.log" 2>/dev/null
+# The guest's output as it comes; tail ends with the machine, its status says nothing.
+tail -n +1 -F --pid="$machine" "$vm/guest.log" 2>/dev/null || true
 machine_status=0
 wait "$machine" || machine_status=$?
 if [ ! -s "$vm/guest.status" ]; then
