@@ -7,7 +7,7 @@
 #   chroot of the host's files, with this build folder at its own path (scripts/win32-vm/).
 #   Code runs 10 to 20 times slower there, so --sample runs only the tests named in `sample`
 #   below (about 10 minutes, 90 s more the first time, to make the Wine prefix); the whole set
-#   about half an hour.
+#   takes about half an hour.
 # - Nowhere else: the build's one skipped test says why.
 # The first line says which; build/win32/test-mode.txt keeps it for scripts/test-all.sh.
 #
