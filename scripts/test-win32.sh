@@ -83,7 +83,7 @@ if [ "$where" != vm ]; then
 fi
 
 # The virtual machine: its folder build/win32/vm holds the initramfs, the console and guest logs
-# and the Wine prefix's tarball (made by the first run, about 3 minutes; restored by later ones).
+# and the Wine prefix's tarball (made by the first run, about 90 s; restored by later ones).
 vm=$build/vm
 mkdir -p "$vm" "$build/wine32-prefix"
 quoted() { local text=${1//\'/\'\\\'\'}; printf "'%s'" "$text"; }
